@@ -1,0 +1,120 @@
+#include "framework/CommandBase.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+// Names the option in a message: "-l or --local", or just the one name of a single-form option.
+std::string DescribeOption(const std::string& first, const std::string& second) {
+    return second.empty() ? first : first + " or " + second;
+}
+
+}  // namespace
+
+CommandBase::CommandBase(const Parameters& parameters) : parameters(parameters) {}
+
+CommandBase::~CommandBase() = default;
+
+bool CommandBase::Prepare() {
+    InitOptionTable();
+    if (!Options().CheckOptions(optionTable)) {
+        return false;
+    }
+    if (!Validate()) {
+        return false;
+    }
+    if (!Translate()) {
+        return false;
+    }
+    AppendOption("--output", DefaultOutputDirectory());
+    return true;
+}
+
+std::string CommandBase::GetCommandLine() const {
+    return commandLine;
+}
+
+bool CommandBase::Validate() {
+    return true;
+}
+
+void CommandBase::AppendOptionRow(const char* firstName, const char* secondName) {
+    optionTable.emplace_back(firstName, secondName);
+}
+
+OptionLookup CommandBase::Options() const {
+    return OptionLookup(parameters);
+}
+
+void CommandBase::SetCommandLine(const std::string& text) {
+    commandLine = text;
+}
+
+void CommandBase::AppendOption(const std::string& name, const std::string& value) {
+    // Only a space makes the tool split a value, so only a space asks for quotes.
+    const bool quoted = value.find(' ') != std::string::npos;
+    commandLine += ' ';
+    commandLine += name;
+    commandLine += ' ';
+    if (quoted) {
+        commandLine += '"';
+    }
+    commandLine += value;
+    if (quoted) {
+        commandLine += '"';
+    }
+}
+
+void CommandBase::AppendArgument(const std::string& word) {
+    commandLine += ' ';
+    commandLine += word;
+}
+
+bool CommandBase::TranslateValueOption(const std::string& first, const std::string& second,
+                                       const std::string& newName) {
+    const OptionLookup options = Options();
+    if (!options.HasOption(first, second)) {
+        return true;
+    }
+    const std::string value = options.GetPairValue(first, second);
+    if (value.empty()) {
+        std::cout << "The parameter value of " << DescribeOption(first, second)
+                  << " can not be empty. " << std::endl;
+        return false;
+    }
+    AppendOption(newName, value);
+    return true;
+}
+
+bool CommandBase::TranslateFlagOption(const std::string& first, const std::string& second,
+                                      const std::string& newWord) {
+    const OptionLookup options = Options();
+    if (!options.HasOption(first, second)) {
+        return true;
+    }
+    if (!options.GetPairValue(first, second).empty()) {
+        std::cout << "The parameter " << DescribeOption(first, second) << " can not carry value. "
+                  << std::endl;
+        return false;
+    }
+    AppendArgument(newWord);
+    return true;
+}
+
+std::string CommandBase::ExtractKeyValue(const std::string& text, const std::string& key) {
+    const std::size_t keyAt = text.find(key);
+    if (keyAt == std::string::npos) {
+        return std::string();
+    }
+    std::string rest = text.substr(keyAt + key.size());
+    rest = rest.substr(0, rest.find(' '));
+    return rest.substr(0, rest.find(','));
+}
+
+std::string CommandBase::DefaultOutputDirectory() {
+    // Windows always sets SYSTEMDRIVE; where it is missing, fall back to the usual system drive.
+    const char* systemDrive = std::getenv("SYSTEMDRIVE");
+    const std::string drive = systemDrive != nullptr ? systemDrive : "C:";
+    return drive + "\\Vexadyn_Support\\";
+}
