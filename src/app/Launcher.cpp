@@ -25,7 +25,7 @@ std::string GetModuleDirectory() {
     return DirectoryPart(std::string(buffer.begin(), nameEnd), platform::DirectorySeparator());
 }
 
-int RunTranslatedCommand(std::string commandLine) {
+int RunTranslatedCommand(const std::string& commandLine) {
     // Unquoted on purpose: the old tool ran it this way, and callers rely on the same line.
     const std::string fullLine = GetModuleDirectory() + "tolvex.exe " + commandLine;
     std::cout << "The translated command is: " << std::endl;

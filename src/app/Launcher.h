@@ -12,4 +12,4 @@ std::string GetModuleDirectory();
 
 // Runs the current tool, expected beside this program, with `commandLine`: prints the full line,
 // runs it through the command interpreter and prints the return code. Returns that code.
-int RunTranslatedCommand(std::string commandLine);
+int RunTranslatedCommand(const std::string& commandLine);

@@ -104,7 +104,7 @@ std::string OptionLookup::GetPairValue(const std::string& first, const std::stri
         std::cout << " The parameter2 should start with dash!" << std::endl;
         return std::string();
     }
-    const std::string firstValue = GetOptionValue(first);
+    std::string firstValue = GetOptionValue(first);
     const std::string secondValue = GetOptionValue(second);
     if (!firstValue.empty() && !secondValue.empty()) {
         std::cout << "Warning: Should not set \"" << first << "\" and \"" << second
