@@ -52,6 +52,10 @@ class Case:
     launched_args: Optional[Sequence[str]] = None
     # Environment for the run, e.g. {"TOLVEX_STANDIN_EXIT": "3"} for the stand-in's exit code.
     env: Dict[str, str] = dataclasses.field(default_factory=dict)
+    # Name of the folder (inside the temporary directory) that holds the programs.
+    folder: str = "bin"
+    # False: no tolvex.exe beside the program.
+    with_standin: bool = True
 
 
 SYNTAX = b"The command parameters are not vaild!\r\n"
@@ -60,6 +64,34 @@ SYNTAX = b"The command parameters are not vaild!\r\n"
 LONG_KEYWORD = "0123456789" * 3000
 # Windows-1252 letters above 0x7F (given as UTF-8, arriving as single bytes; see above).
 HIGH_KEYWORD = "g\u00fc\u00df\u20ac\u00e9"
+
+OUTPUT = " --output C:\\Vexadyn_Support\\"  # Wine always sets SYSTEMDRIVE to C:
+
+
+def launch(line: str, arguments: Sequence[str], code: int, before: bytes = b"") -> bytes:
+    """Expected stdout of a launching run: whatever the translation printed (`before`), the
+    program's two header lines, the stand-in's report, then the return code line."""
+    full = "{dir}tolvex.exe " + line
+    report = [f"command line: {full}"] + [f"argument {i}: {a}" for i, a in enumerate(arguments, 1)]
+    text = "The translated command is: \r\n" + full + "\r\n"
+    text += "".join(f"[tolvex stand-in] {r}\r\n" for r in report)
+    text += f"The tolvx return code is: {code}\r\n"
+    return before + text.encode("cp1252")
+
+
+def launch_case(name: str, args: Sequence[Argument], line: str, arguments: Sequence[str],
+                code: int = 0, before: bytes = b"") -> Case:
+    """A run that translates `args` into `line`, which the stand-in splits into `arguments`."""
+    return Case(name, args, code & 0xFF or (1 if code else 0), launch(line, arguments, code, before),
+                launched="{dir}tolvex.exe " + line, launched_args=arguments,
+                env={"TOLVEX_STANDIN_EXIT": str(code)})
+
+
+HB_ARGS = ["hb", "-s", "--mm-address=10.0.0.5", "--mm-user=admin", "--mm-password=secret"]
+HB_LINE = "update scan --cmm admin:secret@10.0.0.5" + OUTPUT
+HB_ARGV = ["update", "scan", "--cmm", "admin:secret@10.0.0.5", "--output", "C:\\Vexadyn_Support\\"]
+# cmd.exe's code for a command it cannot find; Wine's exit status is its low byte.
+NOT_FOUND = 9009
 
 CASES: List[Case] = [
     # --- Dispatch: a missing or unknown keyword; nothing is launched ------------------
@@ -86,6 +118,43 @@ CASES: List[Case] = [
     # --- Options a command does not know; nothing is launched -------------------------
     Case("unsupported option, no line end", ["ac", "--bogus=1"], 1,
          b"The parameter: --bogus is not supported!"),
+
+    # --- Launching: the translated line, the stand-in's report, the return code -------
+    launch_case("chassis scan", HB_ARGS, HB_LINE, HB_ARGV),
+    launch_case("return code 3 passed on", HB_ARGS, HB_LINE, HB_ARGV, code=3),
+    launch_case("return code 255 passed on", HB_ARGS, HB_LINE, HB_ARGV, code=255),
+    launch_case("update, double space after --includeid",
+                ["update", "-F", "-l", "C:\\fw", "-i", "id1,id2", "--xml"],
+                "update flash --type fw --dir C:\\fw --includeid  id1,id2 --xml" + OUTPUT,
+                ["update", "flash", "--type", "fw", "--dir", "C:\\fw", "--includeid", "id1,id2",
+                 "--xml", "--output", "C:\\Vexadyn_Support\\"]),
+    launch_case("compare, values with spaces quoted, -L prints an empty line",
+                ["co", "-L", "--local=C:\\my fw", "-e", "12 34", "--host=bmc",
+                 "--update-args=--user=ops --password=p w,--backup"],
+                'update compare --dir "C:\\my fw" --excludeid  "12 34" --scope latest'
+                " --bmq ops:p@bmc --backup" + OUTPUT,
+                ["update", "compare", "--dir", "C:\\my fw", "--excludeid", "12 34", "--scope", "latest",
+                 "--bmq", "ops:p@bmc", "--backup", "--output", "C:\\Vexadyn_Support\\"],
+                before=b"\r\n"),
+    launch_case("acquire worked example",
+                ["acquire", "-m", "M1", "-o", "OS1", "--local=D:\\pkgs", "-L", "--xml"],
+                "update acquire --dir D:\\pkgs --mt M1 --ostype OS1 --scope latest --xml" + OUTPUT,
+                ["update", "acquire", "--dir", "D:\\pkgs", "--mt", "M1", "--ostype", "OS1",
+                 "--scope", "latest", "--xml", "--output", "C:\\Vexadyn_Support\\"]),
+    launch_case("acquire through a proxy, password with a space",
+                ["ac", "--proxy-port=3128", "--proxy-address=proxy.lan", "--proxy-user=u",
+                 "--proxy-password=p w", "-i", "ID1"],
+                'update acquire --scope individual --includeid ID1 --proxy "u:p w@proxy.lan:3128"' + OUTPUT,
+                ["update", "acquire", "--scope", "individual", "--includeid", "ID1", "--proxy",
+                 "u:p w@proxy.lan:3128", "--output", "C:\\Vexadyn_Support\\"]),
+
+    # --- Launching where the tool cannot be run: the interpreter's code is passed on ---
+    Case("directory name with a space is not quoted", HB_ARGS, NOT_FOUND & 0xFF,
+         b"The translated command is: \r\n{dir}tolvex.exe " + HB_LINE.encode() +
+         b"\r\nThe tolvx return code is: 9009\r\n", folder="my tools"),
+    Case("no tolvex.exe beside the program", HB_ARGS, NOT_FOUND & 0xFF,
+         b"The translated command is: \r\n{dir}tolvex.exe " + HB_LINE.encode() +
+         b"\r\nThe tolvx return code is: 9009\r\n", with_standin=False),
 ]
 
 
@@ -130,14 +199,17 @@ def run_case(case: Case, program: str, standin: str, wine: str) -> List[str]:
     """Runs one case; returns the list of problems (empty when it passed)."""
     base = os.path.realpath(tempfile.mkdtemp(prefix="tolvex-e2e-"))
     try:
-        shutil.copy2(program, os.path.join(base, "tolvex-legacy.exe"))
-        shutil.copy2(standin, os.path.join(base, "tolvex.exe"))
+        folder = os.path.join(base, case.folder)
+        os.mkdir(folder)
+        shutil.copy2(program, os.path.join(folder, "tolvex-legacy.exe"))
+        if case.with_standin:
+            shutil.copy2(standin, os.path.join(folder, "tolvex.exe"))
         workdir = os.path.join(base, "work")
         os.mkdir(workdir)
         record_path = os.path.join(base, "record.txt")
         stdout_path = os.path.join(base, "stdout.bin")
         stderr_path = os.path.join(base, "stderr.txt")
-        program_dir = windows_path(base) + "\\"
+        program_dir = windows_path(folder) + "\\"
 
         env = dict(os.environ)
         env.pop("TOLVEX_STANDIN_EXIT", None)
@@ -145,7 +217,7 @@ def run_case(case: Case, program: str, standin: str, wine: str) -> List[str]:
                    TOLVEX_STANDIN_RECORD=windows_path(record_path))
         env.update(case.env)
 
-        command = [wine, os.path.join(base, "tolvex-legacy.exe")]
+        command = [wine, os.path.join(folder, "tolvex-legacy.exe")]
         command += [encode_argument(a) for a in case.args]
         with open(stdout_path, "wb") as out, open(stderr_path, "wb") as err:
             try:
