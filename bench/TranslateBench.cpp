@@ -72,9 +72,10 @@ bool Translate(int count, const char* const* arguments, std::string& line) {
 }
 
 void RunTranslation(benchmark::State& state, const std::string& keyword, const std::vector<std::string>& cycle) {
-    const std::size_t wordCount = static_cast<std::size_t>(state.range(0));
+    const auto wordCount = static_cast<std::size_t>(state.range(0));
     const std::vector<std::string> texts = BuildArguments(keyword, cycle, wordCount);
     std::vector<const char*> arguments;
+    arguments.reserve(texts.size());
     for (const std::string& text : texts) {
         arguments.push_back(text.c_str());
     }

@@ -122,6 +122,7 @@ void RunLegacySteps(const std::vector<std::string>& words) {
     std::vector<std::string> texts{"tolvex-legacy"};
     texts.insert(texts.end(), words.begin(), words.end());
     std::vector<char*> vector;
+    vector.reserve(texts.size());
     for (std::string& text : texts) {
         vector.push_back(text.data());
     }
