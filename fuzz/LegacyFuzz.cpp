@@ -12,9 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +20,8 @@
 #include "app/CommandDispatch.h"
 #include "framework/CommandBase.h"
 #include "params/Parameters.h"
+#include "support/ConsoleCapture.h"
+#include "support/LegacyArguments.h"
 
 namespace {
 
@@ -96,47 +96,19 @@ void CheckWordClasses(const std::string& word) {
     Require(classes == (word == "-" ? 0 : 1), "a word belongs to exactly one class");
 }
 
-// Sends std::cout into a string while it lives.
-class CoutToString {
-public:
-    CoutToString() : previous(std::cout.rdbuf(buffer.rdbuf())) {}
-    ~CoutToString() { std::cout.rdbuf(previous); }
-
-    CoutToString(const CoutToString&) = delete;
-    CoutToString& operator=(const CoutToString&) = delete;
-
-    // Everything written since the last call.
-    std::string Take() {
-        std::string text = buffer.str();
-        buffer.str(std::string());
-        return text;
-    }
-
-private:
-    std::ostringstream buffer;
-    std::streambuf* previous;
-};
-
 void RunLegacySteps(const std::vector<std::string>& words) {
-    // A process-style argument vector that the blanking step may overwrite.
-    std::vector<std::string> texts{"tolvex-legacy"};
-    texts.insert(texts.end(), words.begin(), words.end());
-    std::vector<char*> vector;
-    vector.reserve(texts.size());
-    for (std::string& text : texts) {
-        vector.push_back(text.data());
-    }
-    const int count = static_cast<int>(vector.size());
-
-    const ArgumentCopyTable copies(count, vector.data());
-    BlankArguments(count, vector.data());
+    LegacyArguments arguments(words);
+    const int count = arguments.Count();
+    const ArgumentCopyTable copies(count, arguments.Vector());
+    BlankArguments(count, arguments.Vector());
+    const std::vector<std::string>& texts = arguments.Texts();
     Require(texts[0] == "tolvex-legacy", "the program name is not blanked");
     for (std::size_t i = 1; i < texts.size(); ++i) {
         Require(texts[i] == std::string(words[i - 1].size(), ' '), "arguments are blanked in place");
         Require(copies.Entries()[i] == words[i - 1], "the copies keep what was typed");
     }
 
-    CoutToString console;
+    const ConsoleCapture console;
     const Parameters parameters(count, copies.Entries());
     const std::string keyword = parameters.GetCommand();
     Require(keyword == (words.empty() ? std::string() : words[0]), "the first word is the command");
@@ -148,7 +120,7 @@ void RunLegacySteps(const std::vector<std::string>& words) {
     }
 
     const bool syntaxOk = parameters.CheckSyntax();
-    const std::string syntaxOutput = console.Take();
+    const std::string syntaxOutput = console.Text();
     if (!syntaxOk) {
         Require(CountLines(syntaxOutput) == 2 && EndsWith(syntaxOutput, "\n"),
                 "a syntax complaint is exactly two lines");
@@ -165,7 +137,7 @@ void RunLegacySteps(const std::vector<std::string>& words) {
     }
 
     const bool prepared = command->Prepare();
-    const std::string prepareOutput = console.Take();
+    const std::string prepareOutput = console.Text().substr(syntaxOutput.size());
     const std::string line = command->GetCommandLine();
     if (!prepared) {
         Require(!prepareOutput.empty(), "a failing Prepare says why");

@@ -30,13 +30,4 @@ TEST(ArgumentCopyTableTest, CopiesEveryArgumentThenBlankingLeavesTheCopiesAlone)
     }
 }
 
-TEST(ArgumentCopyTableTest, ShortListsStillGetTheFullTable) {
-    LegacyArguments arguments({"hb"});
-    const ArgumentCopyTable copies(arguments.Count(), arguments.Vector());
-    EXPECT_STREQ(copies.Entries()[1], "hb");
-    for (int i = arguments.Count(); i < ArgumentCopyTable::kMinimumEntries; ++i) {
-        EXPECT_EQ(copies.Entries()[i], nullptr) << i;
-    }
-}
-
 }  // namespace

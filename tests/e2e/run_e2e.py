@@ -90,14 +90,9 @@ CASES: List[Case] = [
     Case("30000-character keyword", [LONG_KEYWORD], 1,
          b"The command: " + LONG_KEYWORD.encode("ascii") + b" is not supported.\r\n"),
 
-    # --- Syntax of the parameters: checked before the keyword; nothing is launched ----
+    # --- Syntax: checked before the keyword (rule by rule in the unit tests) -----------
     Case("first parameter without dash, unknown keyword", ["nope", "stray"], 1,
          SYNTAX + b"The first paramater should start with - or --.\r\n"),
-    Case("value after a -- parameter", ["up", "--local=x", "value"], 1,
-         SYNTAX + b"If the parameter starts with --, the next parameter should start with - or --.\r\n"),
-    Case("two values after a - parameter", ["up", "-m", "a", "b"], 1,
-         SYNTAX + b"If the parameter starts with -, at least one of the next two parameters"
-                  b" should start with - or --.\r\n"),
 
     # --- Options a command does not know; nothing is launched -------------------------
     Case("unsupported option, no line end", ["ac", "--bogus=1"], 1,
