@@ -97,6 +97,8 @@ CASES: List[Case] = [
     # --- Options a command does not know; nothing is launched -------------------------
     Case("unsupported option, no line end", ["ac", "--bogus=1"], 1,
          b"The parameter: --bogus is not supported!"),
+    Case("1,000 arguments, the last one still seen", ["hb"] + ["-s"] * 998 + ["--last"], 1,
+         b"The parameter: --last is not supported!"),
 
     # --- Launching: the translated line, the stand-in's report, the return code -------
     launch_case("chassis scan", HB_ARGS, HB_LINE, HB_ARGV),
