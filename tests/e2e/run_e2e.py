@@ -128,6 +128,9 @@ CASES: List[Case] = [
                 'update acquire --scope individual --includeid ID1 --proxy "u:p w@proxy.lan:3128"' + OUTPUT,
                 ["update", "acquire", "--scope", "individual", "--includeid", "ID1", "--proxy",
                  "u:p w@proxy.lan:3128", "--output", "C:\\Vexadyn_Support\\"]),
+    # No escaping, as before: a quote in a value reaches the tool's own argument parsing.
+    launch_case("quote in a value passed on unescaped", ["hb", '--mm-address=a"b'],
+                ' --cmm :@a"b' + OUTPUT, ["--cmm", ":@ab --output C:\\Vexadyn_Support\\"]),
 
     # --- Launching where the tool cannot be run: the interpreter's code is passed on ---
     Case("directory name with a space is not quoted", HB_ARGS, NOT_FOUND & 0xFF,
