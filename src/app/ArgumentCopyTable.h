@@ -8,8 +8,8 @@
 void CopyArguments(int count, const char* const* arguments, char** table);
 
 // Overwrites every character of arguments 1 to count - 1 with a space, keeping their lengths;
-// the program name stays. Keeps what was typed (passwords among it) out of the process's
-// visible argument texts.
+// the program name stays. This clears the argument texts the program itself holds, as the old
+// tool did; on Windows the process's original command line is a separate copy and stays as is.
 void BlankArguments(int count, char** arguments);
 
 // The private copies of the process arguments that everything after start-up reads. Holds as

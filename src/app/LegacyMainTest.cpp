@@ -29,6 +29,10 @@ TEST(LegacyMainTest, RejectedCommandLines) {
         const ConsoleCapture console;
         EXPECT_EQ(RunLegacyMain(arguments.Count(), arguments.Vector()), 1) << row.name;
         EXPECT_EQ(console.Text(), row.output) << row.name;
+        EXPECT_EQ(arguments.Texts()[0], "tolvex-legacy") << row.name;
+        for (std::size_t i = 1; i < row.words.size() + 1; ++i) {
+            EXPECT_EQ(arguments.Texts()[i], std::string(row.words[i - 1].size(), ' ')) << row.name;
+        }
     }
 }
 

@@ -18,7 +18,7 @@ TEST(AcquireCommandTest, StepOrderAndScopes) {
          "update acquire --dir D --mt M --ostype O --metaonly --scope latest --report --xml --noreq --proxy :@P:", ""},
         {"ids replace machine type and os, unchecked", {"--id=I", "-m", "-o"},
          "update acquire --scope individual --includeid I", ""},
-        {"ids and latest: one scope, before metaonly", {"-L", "--meta-only", "-i", "I"},
+        {"ids and latest: one scope, before metaonly", {"-L", "--meta-only", "--id=I"},
          "update acquire --scope individual --metaonly --includeid I", ""},
         {"quoted directory", {"--local=D:\\my pkgs"}, "update acquire --dir \"D:\\my pkgs\"", ""},
         {"ignored options leave no trace", {"--no-proxy=x", "-u", "now", "--unattended"}, "update acquire", ""},
@@ -57,6 +57,8 @@ TEST(AcquireCommandTest, RulesReportOnlyTheFirstBreach) {
         {"ignore-req before proxy", {"--proxy-user=u", "--ignore-req=1"}, nullptr,
          "The parameter --ignore-req can not carry value. \n"},
         {"both id forms valued", {"-i", "a", "--id=b"}, nullptr, "Can not set \"-i\" and \"--id\" at the same time.\n"},
+        {"conflicts in table order", {"--machine-type=d", "-m", "c", "-l", "a", "--local=b"}, nullptr,
+         "Can not set \"-l\" and \"--local\" at the same time.\n"},
     };
     for (const TranslatorCase& row : cases) {
         ExpectPrepare<AcquireCommand>(row);

@@ -46,12 +46,13 @@ TEST(CompareUpdateCommandTest, ValueRulesReportTheFirstBreach) {
         {"local", {"-l", "-F"}, nullptr, "The parameter value of -l or --local can not be empty. \n"},
         {"exclude", {"-e", "-L"}, nullptr, "The parameter value of -e or --exclude can not be empty. \n"},
         {"latest echoes its value first", {"-L", "x"}, nullptr, "x\nThe parameter -L or --latest can not carry value. \n"},
+        {"latest long form", {"--latest=y"}, nullptr, "y\nThe parameter -L or --latest can not carry value. \n"},
         {"include", {"--include="}, nullptr, "The parameter value of -i or --include can not be empty. \n"},
         {"noinventory", {"--noinventory=1"}, nullptr, "The parameter --noinventory can not carry value. \n"},
         {"esxi", {"--vmware-esxi"}, nullptr, "The parameter value of --vmware-esxi can not be empty. \n"},
         {"machine type", {"-m"}, nullptr, "The parameter value of -m or --machine-type can not be empty. \n"},
         {"xml, after an earlier step passed", {"--xml=yes", "-F"}, nullptr, "The parameter --xml can not carry value. \n"},
-        {"warning stays before a failure", {"-s", "-m"}, nullptr,
+        {"warning stays before a failure", {"--select", "-m"}, nullptr,
          kSelectWarning + "The parameter value of -m or --machine-type can not be empty. \n"},
     };
     for (const TranslatorCase& row : cases) {
@@ -63,6 +64,9 @@ TEST(CompareUpdateCommandTest, CompareAndConnection) {
     static const TranslatorCase cases[] = {
         {"no options", {}, "update compare", ""},
         {"noinventory is update-only", {"--noinventory"}, nullptr, "The parameter: --noinventory is not supported!"},
+        {"conflicts in table order", {"--drivers=w", "-D", "z", "-F", "x", "--firmware=y"}, nullptr,
+         "Can not set \"-F\" and \"--firmware\" at the same time.\n"},
+        {"backup without host", {"--update-args=x--backup"}, "update compare --backup", ""},
         {"both force options in step order", {"-o", "B", "-f", "A"}, "update compare --forceid A --forceid B", ""},
         {"exclude then latest", {"-e", "123", "-L"}, "update compare --excludeid  123 --scope latest", "\n"},
         {"host alone", {"--host=H"}, "update compare --bmq H", ""},

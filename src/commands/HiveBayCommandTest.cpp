@@ -12,6 +12,7 @@ TEST(HiveBayCommandTest, Translate) {
     static const TranslatorCase cases[] = {
         {"no options: only the output directory", {}, "", ""},
         {"scan, value ignored", {"-s", "now"}, "update scan", ""},
+        {"scan long form", {"--scan"}, "update scan", ""},
         {"both scan forms once", {"--scan", "-s"}, "update scan", ""},
         {"address alone, no command words", {"--mm-address=A"}, " --cmm :@A", ""},
         {"order of parts fixed", {"--mm-password=pw", "-s", "--mm-user=U", "--mm-address=A"},

@@ -42,7 +42,7 @@ TEST(OptionLookupTest, GetOptionValueTakesTheFirstOccurrenceThatCarriesOne) {
         {{"--local=a=b"}, "--local", "a=b"},
         {{"--localx=a"}, "--local", ""},
         {{"-", "x"}, "-", ""},
-        {{"x"}, "", ""},
+        {{"-", "a=b"}, "", ""},  // the empty name is neither short nor long: it never has a value
     };
     for (const auto& row : cases) {
         const auto parameters = MakeParameters("up", row.words);
