@@ -67,8 +67,7 @@ bool AcquireCommand::TranslateLatest() {
     if (!options.HasOption("-L", "--latest")) {
         return true;
     }
-    if (!options.GetPairValue("-L", "--latest").empty()) {
-        std::cout << "The parameter -L or --latest can not carry value. " << std::endl;
+    if (!CheckNoValue("-L", "--latest", options.GetPairValue("-L", "--latest"))) {
         return false;
     }
     // With identifiers the scope is already "individual"; only one scope may be written.

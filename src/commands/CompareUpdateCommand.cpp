@@ -71,9 +71,7 @@ bool CompareUpdateCommand::TranslateTypeOption(const char* first, const char* se
     if (!options.HasOption(first, second)) {
         return true;
     }
-    if (!options.GetPairValue(first, second).empty()) {
-        std::cout << "The parameter " << first << " or " << second << " can not carry value. "
-                  << std::endl;
+    if (!CheckNoValue(first, second, options.GetPairValue(first, second))) {
         return false;
     }
     AppendOption("--type", type);
@@ -106,8 +104,7 @@ bool CompareUpdateCommand::TranslateExcludeAndLatest() {
         const std::string value = options.GetPairValue("-L", "--latest");
         // The old tool echoed the value before checking it; scripts see an empty line here.
         std::cout << value << std::endl;
-        if (!value.empty()) {
-            std::cout << "The parameter -L or --latest can not carry value. " << std::endl;
+        if (!CheckNoValue("-L", "--latest", value)) {
             return false;
         }
         AppendOption("--scope", "latest");

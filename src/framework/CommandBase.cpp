@@ -93,13 +93,19 @@ bool CommandBase::TranslateFlagOption(const std::string& first, const std::strin
     if (!options.HasOption(first, second)) {
         return true;
     }
-    if (!options.GetPairValue(first, second).empty()) {
-        std::cout << "The parameter " << DescribeOption(first, second) << " can not carry value. "
-                  << std::endl;
+    if (!CheckNoValue(first, second, options.GetPairValue(first, second))) {
         return false;
     }
     AppendArgument(newWord);
     return true;
+}
+
+bool CommandBase::CheckNoValue(const std::string& first, const std::string& second, const std::string& value) {
+    if (value.empty()) {
+        return true;
+    }
+    std::cout << "The parameter " << DescribeOption(first, second) << " can not carry value. " << std::endl;
+    return false;
 }
 
 std::string CommandBase::ExtractKeyValue(const std::string& text, const std::string& key) {

@@ -55,6 +55,10 @@ protected:
     bool TranslateFlagOption(const std::string& first, const std::string& second,
                              const std::string& newWord);
 
+    // True when `value`, the value given to the option, is empty; otherwise prints that the
+    // option can not carry one and returns false.
+    static bool CheckNoValue(const std::string& first, const std::string& second, const std::string& value);
+
     // The text right after the first occurrence of `key`, cut at the first space and then at
     // the first comma; empty when the key does not occur.
     static std::string ExtractKeyValue(const std::string& text, const std::string& key);
