@@ -1,5 +1,5 @@
 // In-process cost of turning legacy argument words into the current tool's command line:
-// Parameters, CheckSyntax, CreateCommand, Prepare and GetCommandLine, with nothing launched and
+// Parameters and TranslateLegacyCommandLine (CheckSyntax, CreateCommand, Prepare), with nothing launched and
 // the console output thrown away. Each translator is run on 2, 49, 1,000 and 16,000 option
 // words; the "per_word" counter must stay flat as the list grows.
 
@@ -7,13 +7,12 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <memory>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <vector>
 
-#include "app/CommandDispatch.h"
-#include "framework/CommandBase.h"
+#include "app/LegacyTranslation.h"
 #include "params/Parameters.h"
 
 namespace {
@@ -60,14 +59,12 @@ std::vector<std::string> BuildArguments(const std::string& keyword, const std::v
 // One full translation; false when any step refused the words.
 bool Translate(int count, const char* const* arguments, std::string& line) {
     const Parameters parameters(count, arguments);
-    if (!parameters.CheckSyntax()) {
+    const std::optional<std::string> translated =
+        TranslateLegacyCommandLine(parameters, TranslationContext{std::cout, "C:"});
+    if (!translated) {
         return false;
     }
-    const std::unique_ptr<CommandBase> command = CreateCommand(parameters.GetCommand(), parameters);
-    if (command == nullptr || !command->Prepare()) {
-        return false;
-    }
-    line = command->GetCommandLine();
+    line = *translated;
     return true;
 }
 
@@ -81,7 +78,6 @@ void RunTranslation(benchmark::State& state, const std::string& keyword, const s
     }
     const int count = static_cast<int>(arguments.size());
 
-    setenv("SYSTEMDRIVE", "C:", 1);
     const CoutToNull console;
     std::string line;
     if (!Translate(count, arguments.data(), line)) {

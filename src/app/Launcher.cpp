@@ -25,11 +25,15 @@ std::string GetModuleDirectory() {
     return DirectoryPart(std::string(buffer.begin(), nameEnd), platform::DirectorySeparator());
 }
 
+void PrintTranslatedCommand(std::ostream& console, const std::string& fullLine) {
+    console << "The translated command is: " << std::endl;
+    console << fullLine << std::endl;
+}
+
 int RunTranslatedCommand(const std::string& commandLine) {
     // Unquoted on purpose: the old tool ran it this way, and callers rely on the same line.
-    const std::string fullLine = GetModuleDirectory() + "tolvex.exe " + commandLine;
-    std::cout << "The translated command is: " << std::endl;
-    std::cout << fullLine << std::endl;
+    const std::string fullLine = GetModuleDirectory() + kToolFileName + " " + commandLine;
+    PrintTranslatedCommand(std::cout, fullLine);
     const int returnCode = platform::RunCommandLine(fullLine);
     std::cout << "The tolvx return code is: " << returnCode << std::endl;
     return returnCode;

@@ -1,7 +1,6 @@
 #include "commands/AcquireCommand.h"
 
 #include <array>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -28,7 +27,8 @@ constexpr std::array<std::pair<const char*, const char*>, 15> kOptionRows{{
 
 }  // namespace
 
-AcquireCommand::AcquireCommand(const Parameters& parameters) : CommandBase(parameters) {}
+AcquireCommand::AcquireCommand(const Parameters& parameters, const TranslationContext& context)
+    : CommandBase(parameters, context) {}
 
 AcquireCommand::~AcquireCommand() = default;
 
@@ -89,7 +89,7 @@ bool AcquireCommand::TranslateProxy() {
     }
     if (options.HasOption("--proxy-port", "") || options.HasOption("--proxy-user", "") ||
         options.HasOption("--proxy-password", "")) {
-        std::cout << "The parameter: --proxy-address need specify. " << std::endl;
+        Console() << "The parameter: --proxy-address need specify. " << std::endl;
         return false;
     }
     return true;

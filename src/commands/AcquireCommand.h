@@ -5,7 +5,7 @@
 // Translates the legacy "acquire" ("ac") command into "update acquire".
 class AcquireCommand final : public CommandBase {
 public:
-    explicit AcquireCommand(const Parameters& parameters);
+    AcquireCommand(const Parameters& parameters, const TranslationContext& context);
     ~AcquireCommand() override;
 
 protected:

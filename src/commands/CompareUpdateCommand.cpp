@@ -1,7 +1,6 @@
 #include "commands/CompareUpdateCommand.h"
 
 #include <array>
-#include <iostream>
 #include <utility>
 
 namespace {
@@ -33,8 +32,9 @@ constexpr std::array<OptionRow, 16> kOptionRows{{
 
 }  // namespace
 
-CompareUpdateCommand::CompareUpdateCommand(const Parameters& parameters, std::string commandName)
-    : CommandBase(parameters), commandName(std::move(commandName)) {}
+CompareUpdateCommand::CompareUpdateCommand(const Parameters& parameters, const TranslationContext& context,
+                                           std::string commandName)
+    : CommandBase(parameters, context), commandName(std::move(commandName)) {}
 
 CompareUpdateCommand::~CompareUpdateCommand() = default;
 
@@ -81,7 +81,7 @@ bool CompareUpdateCommand::TranslateTypeOption(const char* first, const char* se
 bool CompareUpdateCommand::WarnIfSelectGiven() {
     // The current tool has no selection dialog; the option is dropped, not refused.
     if (Options().HasOption("-s", "--select")) {
-        std::cout << "Warning: The parameter -s or --select is not supported by tolvex. It will be ignored!"
+        Console() << "Warning: The parameter -s or --select is not supported by tolvex. It will be ignored!"
                   << std::endl;
     }
     return true;
@@ -103,7 +103,7 @@ bool CompareUpdateCommand::TranslateExcludeAndLatest() {
     if (options.HasOption("-L", "--latest")) {
         const std::string value = options.GetPairValue("-L", "--latest");
         // The old tool echoed the value before checking it; scripts see an empty line here.
-        std::cout << value << std::endl;
+        Console() << value << std::endl;
         if (!CheckNoValue("-L", "--latest", value)) {
             return false;
         }

@@ -10,7 +10,7 @@
 class CompareUpdateCommand final : public CommandBase {
 public:
     // `commandName` is the full legacy word, "compare" or "update", also when abbreviated.
-    CompareUpdateCommand(const Parameters& parameters, std::string commandName);
+    CompareUpdateCommand(const Parameters& parameters, const TranslationContext& context, std::string commandName);
     ~CompareUpdateCommand() override;
 
 protected:

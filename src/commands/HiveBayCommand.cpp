@@ -1,7 +1,6 @@
 #include "commands/HiveBayCommand.h"
 
 #include <array>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -17,7 +16,8 @@ constexpr std::array<std::pair<const char*, const char*>, 4> kOptionRows{{
 
 }  // namespace
 
-HiveBayCommand::HiveBayCommand(const Parameters& parameters) : CommandBase(parameters) {}
+HiveBayCommand::HiveBayCommand(const Parameters& parameters, const TranslationContext& context)
+    : CommandBase(parameters, context) {}
 
 HiveBayCommand::~HiveBayCommand() = default;
 
@@ -45,7 +45,7 @@ bool HiveBayCommand::Translate() {
     }
 
     if (options.HasOption("--mm-user", "") || options.HasOption("--mm-password", "")) {
-        std::cout << "The parameter: --mm-address need specify. " << std::endl;
+        Console() << "The parameter: --mm-address need specify. " << std::endl;
         return false;
     }
     return true;

@@ -6,7 +6,7 @@
 // management module's connection as one "--cmm" value.
 class HiveBayCommand final : public CommandBase {
 public:
-    explicit HiveBayCommand(const Parameters& parameters);
+    HiveBayCommand(const Parameters& parameters, const TranslationContext& context);
     ~HiveBayCommand() override;
 
 protected:

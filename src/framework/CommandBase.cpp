@@ -1,7 +1,5 @@
 #include "framework/CommandBase.h"
 
-#include <cstdlib>
-#include <iostream>
 
 namespace {
 
@@ -12,7 +10,8 @@ std::string DescribeOption(const std::string& first, const std::string& second) 
 
 }  // namespace
 
-CommandBase::CommandBase(const Parameters& parameters) : parameters(parameters) {}
+CommandBase::CommandBase(const Parameters& parameters, const TranslationContext& context)
+    : parameters(parameters), context(context) {}
 
 CommandBase::~CommandBase() = default;
 
@@ -27,7 +26,7 @@ bool CommandBase::Prepare() {
     if (!Translate()) {
         return false;
     }
-    AppendOption("--output", DefaultOutputDirectory());
+    AppendOption("--output", context.systemDrive + "\\Vexadyn_Support\\");
     return true;
 }
 
@@ -44,7 +43,11 @@ void CommandBase::AppendOptionRow(const char* firstName, const char* secondName)
 }
 
 OptionLookup CommandBase::Options() const {
-    return OptionLookup(parameters);
+    return OptionLookup(parameters, context.console);
+}
+
+std::ostream& CommandBase::Console() const {
+    return context.console;
 }
 
 void CommandBase::SetCommandLine(const std::string& text) {
@@ -79,7 +82,7 @@ bool CommandBase::TranslateValueOption(const std::string& first, const std::stri
     }
     const std::string value = options.GetPairValue(first, second);
     if (value.empty()) {
-        std::cout << "The parameter value of " << DescribeOption(first, second)
+        Console() << "The parameter value of " << DescribeOption(first, second)
                   << " can not be empty. " << std::endl;
         return false;
     }
@@ -100,11 +103,12 @@ bool CommandBase::TranslateFlagOption(const std::string& first, const std::strin
     return true;
 }
 
-bool CommandBase::CheckNoValue(const std::string& first, const std::string& second, const std::string& value) {
+bool CommandBase::CheckNoValue(const std::string& first, const std::string& second,
+                               const std::string& value) const {
     if (value.empty()) {
         return true;
     }
-    std::cout << "The parameter " << DescribeOption(first, second) << " can not carry value. " << std::endl;
+    Console() << "The parameter " << DescribeOption(first, second) << " can not carry value. " << std::endl;
     return false;
 }
 
@@ -116,11 +120,4 @@ std::string CommandBase::ExtractKeyValue(const std::string& text, const std::str
     std::string rest = text.substr(keyAt + key.size());
     rest = rest.substr(0, rest.find(' '));
     return rest.substr(0, rest.find(','));
-}
-
-std::string CommandBase::DefaultOutputDirectory() {
-    // Windows always sets SYSTEMDRIVE; where it is missing, fall back to the usual system drive.
-    const char* systemDrive = std::getenv("SYSTEMDRIVE");
-    const std::string drive = systemDrive != nullptr ? systemDrive : "C:";
-    return drive + "\\Vexadyn_Support\\";
 }

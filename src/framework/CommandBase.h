@@ -5,6 +5,7 @@
 
 #include "framework/OptionLookup.h"
 #include "framework/OptionPair.h"
+#include "framework/TranslationContext.h"
 #include "params/Parameters.h"
 
 // A translator from one legacy command to the current tool's command line. Prepare fixes the
@@ -12,15 +13,16 @@
 // and finally the output directory. Subclasses fill in the table and the translation steps.
 class CommandBase {
 public:
-    // Keeps a reference to `parameters`, which must outlive the translator.
-    explicit CommandBase(const Parameters& parameters);
+    // Keeps references to `parameters` and to the context's console, which must outlive the
+    // translator.
+    CommandBase(const Parameters& parameters, const TranslationContext& context);
     virtual ~CommandBase();
 
     CommandBase(const CommandBase&) = delete;
     CommandBase& operator=(const CommandBase&) = delete;
 
     // Builds the command line. Returns true when it is ready; false after the failing stage has
-    // printed its message, in which case the line must not be used.
+    // written its message to the console, in which case the line must not be used.
     bool Prepare();
 
     // The arguments for the current tool, without its program name.
@@ -38,6 +40,8 @@ protected:
 
     // Lookups on the legacy option list.
     OptionLookup Options() const;
+    // Where messages and warnings go.
+    std::ostream& Console() const;
 
     // Replaces the whole command line.
     void SetCommandLine(const std::string& text);
@@ -55,18 +59,17 @@ protected:
     bool TranslateFlagOption(const std::string& first, const std::string& second,
                              const std::string& newWord);
 
-    // True when `value`, the value given to the option, is empty; otherwise prints that the
+    // True when `value`, the value given to the option, is empty; otherwise reports that the
     // option can not carry one and returns false.
-    static bool CheckNoValue(const std::string& first, const std::string& second, const std::string& value);
+    bool CheckNoValue(const std::string& first, const std::string& second, const std::string& value) const;
 
     // The text right after the first occurrence of `key`, cut at the first space and then at
     // the first comma; empty when the key does not occur.
     static std::string ExtractKeyValue(const std::string& text, const std::string& key);
 
 private:
-    static std::string DefaultOutputDirectory();
-
     std::vector<OptionPair> optionTable;
     const Parameters& parameters;
+    const TranslationContext context;
     std::string commandLine;
 };

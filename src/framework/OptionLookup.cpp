@@ -1,7 +1,6 @@
 #include "framework/OptionLookup.h"
 
 #include <cstddef>
-#include <iostream>
 
 namespace {
 
@@ -11,8 +10,8 @@ bool StartsWithDash(const std::string& name) {
 
 }  // namespace
 
-OptionLookup::OptionLookup(const Parameters& parameters)
-    : optionList(parameters.GetOptionList()) {}
+OptionLookup::OptionLookup(const Parameters& parameters, std::ostream& console)
+    : optionList(parameters.GetOptionList()), console(console) {}
 
 std::string OptionLookup::GetOptionName(const std::string& word) {
     if (Parameters::IsShortOption(word)) {
@@ -60,12 +59,12 @@ bool OptionLookup::CheckOptions(const std::vector<OptionPair>& table) const {
             continue;
         }
         // No line end: the old tool ended right after this text, and scripts see it that way.
-        std::cout << "The parameter: " << GetOptionName(word) << " is not supported!" << std::flush;
+        console << "The parameter: " << GetOptionName(word) << " is not supported!" << std::flush;
         return false;
     }
     for (const OptionPair& row : table) {
         if (!GetOptionValue(row.firstName).empty() && !GetOptionValue(row.secondName).empty()) {
-            std::cout << "Can not set \"" << row.firstName << "\" and \"" << row.secondName
+            console << "Can not set \"" << row.firstName << "\" and \"" << row.secondName
                       << "\" at the same time." << std::endl;
             return false;
         }
@@ -75,15 +74,15 @@ bool OptionLookup::CheckOptions(const std::vector<OptionPair>& table) const {
 
 bool OptionLookup::HasOption(const std::string& first, const std::string& second) const {
     if (first.empty()) {
-        std::cout << " The parameter1 should not be empty!" << std::endl;
+        console << " The parameter1 should not be empty!" << std::endl;
         return false;
     }
     if (!StartsWithDash(first)) {
-        std::cout << " The parameter should start with dash!" << std::endl;
+        console << " The parameter should start with dash!" << std::endl;
         return false;
     }
     if (!second.empty() && !StartsWithDash(second)) {
-        std::cout << " The parameter2 should start with dash!" << std::endl;
+        console << " The parameter2 should start with dash!" << std::endl;
         return false;
     }
     // An empty second name is never compared: value words have the empty name too.
@@ -92,24 +91,24 @@ bool OptionLookup::HasOption(const std::string& first, const std::string& second
 
 std::string OptionLookup::GetPairValue(const std::string& first, const std::string& second) const {
     if (first.empty()) {
-        std::cout << " The parameter1 should not be empty!" << std::endl;
+        console << " The parameter1 should not be empty!" << std::endl;
         return std::string();
     }
     if (!StartsWithDash(first)) {
         // Unlike HasOption's wording, this one names "parameter1".
-        std::cout << " The parameter1 should start with dash!" << std::endl;
+        console << " The parameter1 should start with dash!" << std::endl;
         return std::string();
     }
     if (!second.empty() && !StartsWithDash(second)) {
-        std::cout << " The parameter2 should start with dash!" << std::endl;
+        console << " The parameter2 should start with dash!" << std::endl;
         return std::string();
     }
     std::string firstValue = GetOptionValue(first);
     const std::string secondValue = GetOptionValue(second);
     if (!firstValue.empty() && !secondValue.empty()) {
-        std::cout << "Warning: Should not set \"" << first << "\" and \"" << second
+        console << "Warning: Should not set \"" << first << "\" and \"" << second
                   << "\" at the same time." << std::endl;
-        std::cout << "Using \"" << first << "\" this time." << std::endl;
+        console << "Using \"" << first << "\" this time." << std::endl;
         return firstValue;
     }
     return firstValue.empty() ? secondValue : firstValue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -8,10 +9,10 @@
 
 // Questions about the legacy option list: which options are present, what values they carry,
 // and whether the list fits a translator's accepted-option table. Every call scans the list
-// afresh; nothing is cached and nothing is changed. Problems are reported on standard output.
+// afresh; nothing is cached and nothing is changed. Problems are reported on `console`.
 class OptionLookup {
 public:
-    explicit OptionLookup(const Parameters& parameters);
+    OptionLookup(const Parameters& parameters, std::ostream& console);
 
     // The name a word stands for: a short-option word whole, a long-option word up to its first
     // "=", and the empty text for anything else (value words, a lone "-").
@@ -42,4 +43,5 @@ private:
     bool HasOptionNamed(const std::string& name) const;
 
     const std::vector<std::string>& optionList;
+    std::ostream& console;
 };

@@ -1,7 +1,6 @@
 #include "params/Parameters.h"
 
 #include <cstddef>
-#include <iostream>
 
 namespace {
 
@@ -17,9 +16,9 @@ const char kLongOptionMessage[] =
 const char kShortOptionMessage[] =
     "If the parameter starts with -, at least one of the next two parameters should start with - or --.";
 
-bool ReportSyntaxError(const char* message) {
-    std::cout << kSyntaxHeader << std::endl;
-    std::cout << message << std::endl;
+bool ReportSyntaxError(std::ostream& console, const char* message) {
+    console << kSyntaxHeader << std::endl;
+    console << message << std::endl;
     return false;
 }
 
@@ -56,25 +55,25 @@ bool Parameters::IsValueWord(const std::string& word) {
     return !StartsWithDash(word);
 }
 
-bool Parameters::CheckSyntax() const {
+bool Parameters::CheckSyntax(std::ostream& console) const {
     const std::size_t n = optionList.size();
     if (n == 0) {
         return true;
     }
     if (!StartsWithDash(optionList[0])) {
-        return ReportSyntaxError(kFirstWordMessage);
+        return ReportSyntaxError(console, kFirstWordMessage);
     }
     // The long-option rule covers the whole list before the short-option rule starts, so a
     // list breaking both always gets the long-option message.
     for (std::size_t i = 0; i + 1 < n; ++i) {
         if (IsLongOption(optionList[i]) && IsValueWord(optionList[i + 1])) {
-            return ReportSyntaxError(kLongOptionMessage);
+            return ReportSyntaxError(console, kLongOptionMessage);
         }
     }
     for (std::size_t k = 0; k + 2 < n; ++k) {
         if (IsShortOption(optionList[k]) && !StartsWithDash(optionList[k + 1]) &&
             !StartsWithDash(optionList[k + 2])) {
-            return ReportSyntaxError(kShortOptionMessage);
+            return ReportSyntaxError(console, kShortOptionMessage);
         }
     }
     return true;

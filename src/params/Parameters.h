@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ public:
     static bool IsValueWord(const std::string& word);
 
     // Checks the shape of the option list against the legacy syntax. Returns true when it is
-    // well formed; otherwise prints the two-line complaint and returns false.
-    bool CheckSyntax() const;
+    // well formed; otherwise writes the two-line complaint to `console` and returns false.
+    bool CheckSyntax(std::ostream& console) const;
 
 private:
     std::string command;

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include "params/Parameters.h"
 
 // A process-style argument vector, "tolvex-legacy" first, that owns its texts.
 class LegacyArguments {
@@ -24,12 +22,3 @@ private:
     std::vector<std::string> texts;
     std::vector<char*> pointers;
 };
-
-// Parameters as the program builds them for `keyword` followed by `words`.
-inline std::unique_ptr<Parameters> MakeParameters(const std::string& keyword,
-                                                  const std::vector<std::string>& words) {
-    std::vector<std::string> all{keyword};
-    all.insert(all.end(), words.begin(), words.end());
-    LegacyArguments arguments(all);
-    return std::make_unique<Parameters>(arguments.Count(), arguments.Vector());
-}

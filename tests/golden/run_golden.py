@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Runs the golden table tests/golden/legacy.txt (its header explains the rows) against one build.
+
+    run_golden.py --program P --standin S [--wine wine] [--explain] [--filter TEXT]
+
+Each case runs P in a fresh folder beside a copy of the stand-in tolvex.exe and compares the exit
+status, then stdout without the stand-in's own lines. With --wine, P is a Windows exe: CRLF,
+Windows-1252, the folder as Z:\\...\\, and the stand-in must have been given the launched line.
+With --explain, P is tolvex-migrate, run as `P explain ARGUMENTS`: the same messages, the launched
+line without folder or return code, exit status 0 or 1. Ends with "N passed, N failed", which is
+also appended to $TOLVEX_E2E_COUNTS_FILE when set.
+"""
+
+import argparse, concurrent.futures, os, re, shlex, shutil, subprocess, sys, tempfile
+
+ROW = re.compile(r"^((?:\[[^\]]*\] )*)(.*?) ?=> (\d+) (.*)$")
+
+
+def expand(text):
+    return re.sub(r"(\w+)\^(\d+)", lambda m: m[1] * int(m[2]), text)
+
+
+def words(text):
+    lexer = shlex.shlex(text, posix=True)
+    lexer.whitespace_split, lexer.escape, lexer.commenters = True, "", ""
+    result = []
+    for word in lexer:
+        copies = re.fullmatch(r"(.*)\*(\d+)", word)
+        result += [copies[1]] * int(copies[2]) if copies else [expand(word)]
+    return result
+
+
+def parse(path):
+    for number, line in enumerate(open(path, encoding="utf-8"), 1):
+        if line.strip() and not line.startswith("#"):
+            m = ROW.match(line.rstrip("\n")) or sys.exit(f"{path}:{number}: not a row")
+            flags = dict(o.partition("=")[::2] for o in re.findall(r"\[([^\]]*)\]", m[1]))
+            yield f"{path}:{number}", flags, words(m[2]), int(m[3]), expand(m[4])
+
+
+def run(case, options):
+    name, flags, args, status, output = case
+    target = "windows" if options.wine else "host"
+    if {"host", "windows"} - {target} & flags.keys() or options.explain and (
+            {"exit", "folder", "no-tool"} & flags.keys() or status > 1):
+        return None
+    base = os.path.realpath(tempfile.mkdtemp(prefix="tolvex-golden-"))
+    try:
+        folder = os.path.join(base, flags.get("folder", "bin"))
+        os.mkdir(folder)
+        program = shutil.copy2(options.program, folder)
+        if "no-tool" not in flags:
+            shutil.copy2(options.standin, os.path.join(folder, "tolvex.exe"))
+        record = os.path.join(base, "record")
+        env = dict(os.environ, WINEDEBUG="-all", LC_ALL="C.UTF-8", TOLVEX_STANDIN_RECORD=record,
+                   TOLVEX_STANDIN_EXIT=flags.get("exit", "0"))
+        for key, value in flags.items():
+            if key.startswith("SYSTEMDRIVE"):
+                env.pop("SYSTEMDRIVE", None) if key.endswith(" unset") else env.update({key: value})
+        command = [options.wine] * bool(options.wine) + [program] + ["explain"] * options.explain + args
+        with open(os.path.join(base, "stdout"), "wb+") as out:
+            got_status = subprocess.run([c.encode() for c in command], stdout=out, stderr=subprocess.DEVNULL,
+                                        stdin=subprocess.DEVNULL, env=env, cwd=base, timeout=120).returncode
+            out.seek(0)
+            stdout = out.read()
+        directory = "" if options.explain else "Z:" + folder.replace("/", "\\") + "\\" if options.wine else folder + "/"
+        before, launched, line = output.partition("» ")
+        expected = before.replace("¶", "\n")
+        if launched:
+            expected += f"The translated command is: \n{directory}tolvex.exe {line}\n"
+            expected += "" if options.explain else f"The tolvx return code is: {status}\n"
+        encoding, newline = ("cp1252", "\r\n") if options.wine else ("utf-8", "\n")
+        expected = expected.replace("\n", newline).encode(encoding)
+        stdout = b"".join(l for l in stdout.splitlines(True) if not l.startswith(b"[tolvex stand-in] "))
+        problems = []
+        if got_status != (status & 0xFF or (1 if status else 0)):
+            problems.append(f"exit status {got_status}, expected {status}")
+        if stdout != expected:
+            problems.append(f"stdout\n    actual   {stdout!r:.400}\n    expected {expected!r:.400}")
+        if options.wine and launched and not options.explain and not {"no-tool", "folder"} & flags.keys():
+            received = open(record, encoding=encoding).read().splitlines()
+            if received[0] != f"command line: {directory}tolvex.exe {line}":
+                problems.append(f"the tool got the line {received[0]!r}")
+            if "argv" in flags and received[1:] != [
+                    f"argument {i}: {a}" for i, a in enumerate(flags["argv"].split("|"), 1)]:
+                problems.append(f"the tool got the words {received[1:]!r}")
+        return problems
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    for option in ("--program", "--standin"):
+        parser.add_argument(option, required=True)
+    parser.add_argument("--table", default=os.path.join(os.path.dirname(__file__), "legacy.txt"))
+    parser.add_argument("--wine", default="")
+    parser.add_argument("--explain", action="store_true")
+    parser.add_argument("--filter", default="")
+    options = parser.parse_args()
+    cases = [c for c in parse(options.table) if options.filter in " ".join(c[2])]
+    with concurrent.futures.ThreadPoolExecutor(os.cpu_count() or 2) as pool:
+        results = list(pool.map(lambda c: run(c, options), cases))
+    for case, problems in zip(cases, results):
+        if problems:
+            print(f"FAIL {case[0]}: {' '.join(case[2])[:200]}\n  " + "\n  ".join(problems))
+    passed, failed = results.count([]), sum(1 for r in results if r)
+    print(f"{passed} passed, {failed} failed")
+    if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
+        with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
+            f.write(f"{passed} {failed}\n")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
