@@ -1,0 +1,590 @@
+#include "scripts/BatchReader.h"
+
+#include <utility>
+
+namespace scripts {
+
+namespace {
+
+// "tokens=" asks for at most 31 variables; anything beyond is not a real script.
+constexpr std::size_t kMaxForLetters = 32;
+
+bool IsChar(const BatchUnit& unit, char c) {
+    return unit.kind == BatchUnit::Kind::kChar && unit.c == c && !unit.quoted;
+}
+
+bool IsComparison(std::string_view word) {
+    return word == "equ" || word == "neq" || word == "lss" || word == "leq" || word == "gtr" || word == "geq";
+}
+
+// How many variables a "for /f" loop with these options declares: one per token of "tokens=".
+std::size_t CountForTokens(std::string_view options) {
+    const std::size_t at = options.find("tokens=");
+    if (at == std::string_view::npos) {
+        return 1;
+    }
+    std::size_t count = 0;
+    std::size_t i = at + 7;
+    const auto readNumber = [&options, &i]() {
+        std::size_t value = 0;
+        while (i < options.size() && options[i] >= '0' && options[i] <= '9' && value < kMaxForLetters) {
+            value = value * 10 + static_cast<std::size_t>(options[i] - '0');
+            ++i;
+        }
+        return value;
+    };
+    while (i < options.size() && count < kMaxForLetters) {
+        const char c = options[i];
+        if (c >= '0' && c <= '9') {
+            const std::size_t first = readNumber();
+            std::size_t last = first;
+            if (i + 1 < options.size() && options[i] == '-' && options[i + 1] >= '0' && options[i + 1] <= '9') {
+                ++i;
+                last = readNumber();
+            }
+            count += last >= first ? last - first + 1 : 1;
+        } else if (c == '*') {
+            ++count;
+            ++i;
+        } else if (c == ',') {
+            ++i;
+        } else {
+            break;
+        }
+    }
+    return count == 0 ? 1 : (count < kMaxForLetters ? count : kMaxForLetters);
+}
+
+}  // namespace
+
+std::vector<ScriptCall> FindBatchCalls(std::string_view text, const std::vector<std::string>& legacyNames) {
+    return BatchReader(text, legacyNames).Read();
+}
+
+BatchReader::BatchReader(std::string_view text, const std::vector<std::string>& legacyNames)
+    : text(text), lexer(text), words(lexer, text), arguments(words, text), names(legacyNames) {}
+
+std::vector<ScriptCall> BatchReader::Read() {
+    ReadCommands();
+    if (!blocks.empty()) {
+        const std::string why = "the parenthesis opened on line " + std::to_string(blocks.front().line) +
+                                " is never closed";
+        for (std::size_t i = blocks.front().firstCall; i < calls.size(); ++i) {
+            if (calls[i].manual.empty()) {
+                calls[i].manual = why;
+            }
+        }
+    }
+    for (ScriptCall& call : calls) {
+        if (!call.manual.empty()) {
+            call.review.clear();
+        }
+    }
+    return std::move(calls);
+}
+
+// NOLINTBEGIN(misc-no-recursion): the command of a "for /f" is read by the same rules, one
+// level deep at most (ReadForSet does not descend a second time).
+void BatchReader::ReadCommands() {
+    while (true) {
+        const BatchUnit& next = lexer.Peek();
+        if (EndsCommands(next)) {
+            return;
+        }
+        if (next.kind == BatchUnit::Kind::kLineEnd) {
+            lexer.Next();
+            EndLine();
+            continue;
+        }
+        const std::size_t before = next.begin;
+        ReadCommand();
+        const BatchUnit& after = lexer.Peek();
+        if (after.begin == before && after.kind != BatchUnit::Kind::kLineEnd && !EndsCommands(after)) {
+            lexer.Next();  // a unit no rule consumed: never stand still
+        }
+    }
+}
+
+bool BatchReader::EndsCommands(const BatchUnit& unit) const {
+    return unit.kind == BatchUnit::Kind::kEnd || words.IsTerminator(unit) ||
+           (words.Terminator() != 0 && unit.IsSpecial(')'));
+}
+
+void BatchReader::ReadCommand() {
+    Prefix prefix;
+    while (true) {
+        while (lexer.Peek().IsBlank() || lexer.Peek().IsSpecial(',') || lexer.Peek().IsSpecial(';') ||
+               lexer.Peek().IsSpecial('=') || lexer.Peek().IsSpecial('@')) {
+            lexer.Next();
+        }
+        const Step step = ReadCommandStart(prefix);
+        if (step == Step::kDone) {
+            return;
+        }
+        if (step == Step::kWord) {
+            forBodyNext = false;
+            words.ReadWord(word, false, true);
+            if (!ReadKeyword(prefix)) {
+                words.SkipCommand();
+                EndCommand();
+                return;
+            }
+        }
+    }
+}
+
+BatchReader::Step BatchReader::ReadCommandStart(Prefix& prefix) {
+    const BatchUnit& next = lexer.Peek();
+    if (next.IsSpecial('&') || next.IsSpecial('|')) {
+        EndCommand();
+        return Step::kDone;
+    }
+    if (next.kind == BatchUnit::Kind::kLineEnd || EndsCommands(next)) {
+        return Step::kDone;
+    }
+    if (next.IsSpecial('(')) {
+        OpenBlock(lexer.Next().line);
+        return Step::kDone;
+    }
+    if (next.IsSpecial(')') && !blocks.empty()) {
+        lexer.Next();
+        const std::size_t firstCall = blocks.back().firstCall;
+        CloseBlock();
+        ReadAfterBlock(firstCall);
+        return Step::kDone;
+    }
+    if (next.IsSpecial(')') || (IsChar(next, ':') && prefix.viaCall)) {
+        // A stray ")" (Wine looks for a program named ")..."), or "call :label".
+        words.SkipCommand();
+        EndCommand();
+        return Step::kDone;
+    }
+    if (IsChar(next, ':')) {  // a label, or a "::" comment: the rest of the line is not read
+        lexer.SkipRestOfLine();
+        return Step::kDone;
+    }
+    if (!words.AtRedirection(true)) {
+        return Step::kWord;
+    }
+    const BatchRedirection redirection = words.ReadRedirection();
+    if (redirection.output && !prefix.outputRedirected) {
+        prefix.outputRedirected = true;
+        prefix.redirection = redirection;
+    }
+    return Step::kAgain;
+}
+
+bool BatchReader::ReadKeyword(Prefix& prefix) {
+    const std::string_view keyword = words.Text(word);
+    if (keyword == "rem") {
+        lexer.SkipRestOfLine();
+        return false;
+    }
+    if (keyword == "if") {
+        return ReadIf();
+    }
+    if (keyword == "for") {
+        return ReadFor();
+    }
+    if (keyword == "call") {
+        prefix.viaCall = true;
+        return true;
+    }
+    if (keyword == "start") {
+        ReadStart();
+        return true;
+    }
+    if (keyword == "cmd" || keyword == "cmd.exe") {
+        prefix.viaCmd = true;
+        return ReadCmdSwitches();
+    }
+    if (keyword == "setlocal") {
+        ReadSetlocal();
+    } else if (keyword == "set") {
+        ReadSet();
+    } else {
+        ReadProgram(prefix);
+    }
+    return false;
+}
+
+void BatchReader::ReadProgram(const Prefix& prefix) {
+    const ProgramMatch match = names.Match(word, text, delayed);
+    if (match.kind == ProgramMatch::Kind::kOther) {
+        return;
+    }
+    const std::size_t index = calls.size();
+    calls.emplace_back();
+    reviews.push_back(Review::kNone);
+    ScriptCall& call = calls.back();
+    const BatchUnit& first = word.front();
+    call.line = first.line;
+    call.column = first.begin - first.lineStart + 1;
+    call.program = {first.begin, word.back().end};
+    call.name = match.name;
+    call.insideBlock = !blocks.empty();
+    call.delayedExpansion = delayed;
+    const BatchArgumentsEnd end = arguments.Read(call, call.program.end, delayed);
+    if (end.caretAtEnd) {
+        call.manual = "a ^ at the very end of the file continues its line into nothing";
+    } else if (end.lineBreak) {
+        call.manual = "a ^ before an empty line puts a line break into its arguments";
+    } else if (end.unclosedQuote) {
+        call.manual = "a double quote on line " + std::to_string(end.quoteLine) + " is never closed";
+    }
+    if (prefix.outputRedirected) {
+        SetReview(index, Review::kRedirected, "its output is redirected (" + Source(prefix.redirection.range) + ")");
+    }
+    if (end.outputRedirected) {
+        SetReview(index, Review::kRedirected, "its output is redirected (" + Source(end.outputRedirection.range) + ")");
+    }
+    if (end.piped) {
+        SetReview(index, Review::kPiped, "its output is piped");
+    }
+    if (end.interleaved) {
+        SetReview(index, Review::kInterleaved,
+                  "a redirection stands between its arguments (" + Source(end.interleavedRedirection.range) + ")");
+    }
+    if (words.Terminator() != 0) {
+        SetReview(index, Review::kCaptured, "its output is captured by for /f");
+    }
+    if (match.kind == ProgramMatch::Kind::kVariable) {
+        SetReview(index, Review::kVariableProgram,
+                  "the program path comes from a variable (" + Source(match.name) + ")");
+    }
+    if (prefix.viaCmd) {
+        SetReview(index, Review::kThroughCmd, "it runs through cmd /c, which reads the line again");
+    }
+    if (prefix.viaCall && end.callSensitive) {
+        SetReview(index, Review::kThroughCall, "it runs through call, which reads % and quoted ^ a second time");
+    }
+    if (match.nameInPieces) {
+        SetReview(index, Review::kNameInPieces, "its name is written with quotes or carets inside");
+    }
+}
+
+void BatchReader::EndCommand() {
+    const BatchUnit& next = lexer.Peek();
+    if (next.IsSpecial('&') || next.IsSpecial('|')) {
+        const char operation = next.c;
+        lexer.Next();
+        if (lexer.Peek().IsSpecial(operation)) {
+            lexer.Next();
+        }
+    }
+}
+
+void BatchReader::OpenBlock(std::size_t line) {
+    blocks.push_back({line, calls.size()});
+    words.SetInBlock(true);
+    if (forBodyNext && !forScopes.empty()) {
+        forScopes.back().block = true;
+        forScopes.back().depth = blocks.size();
+    }
+    forBodyNext = false;
+}
+
+void BatchReader::CloseBlock() {
+    blocks.pop_back();
+    words.SetInBlock(!blocks.empty());
+    while (!forScopes.empty() && forScopes.back().depth > blocks.size()) {
+        PopForScope();
+    }
+}
+
+void BatchReader::ReadAfterBlock(std::size_t firstCall) {
+    while (true) {
+        words.SkipBlanks();
+        if (words.AtRedirection(true)) {
+            const BatchRedirection redirection = words.ReadRedirection();
+            if (redirection.output) {
+                MarkBlockCalls(firstCall, Review::kRedirected,
+                               "its output is redirected (" + Source(redirection.range) + ")");
+            }
+            continue;
+        }
+        const BatchUnit& next = lexer.Peek();
+        if (next.IsSpecial('|') && (next.end >= text.size() || text[next.end] != '|')) {
+            MarkBlockCalls(firstCall, Review::kPiped, "its output is piped");
+        }
+        if (next.IsSpecial('&') || next.IsSpecial('|')) {
+            EndCommand();
+            return;
+        }
+        if (words.EndsCommand(next)) {
+            return;
+        }
+        words.ReadWord(word);
+        if (words.Text(word) == "else") {
+            return;  // the command that follows stands in command position
+        }
+        words.SkipCommand();
+        EndCommand();
+        return;
+    }
+}
+
+void BatchReader::EndLine() {
+    forBodyNext = false;
+    while (!forScopes.empty() && !forScopes.back().block && forScopes.back().depth >= blocks.size()) {
+        PopForScope();
+    }
+}
+
+bool BatchReader::ReadIf() {
+    words.SkipBlanks();
+    words.ReadWord(word, true);
+    std::string condition = words.Text(word);
+    for (const char* optional : {"/i", "not"}) {
+        if (condition == optional) {
+            words.SkipBlanks();
+            words.ReadWord(word, true);
+            condition = words.Text(word);
+        }
+    }
+    if (condition == "exist" || condition == "defined" || condition == "errorlevel" || condition == "cmdextversion") {
+        words.SkipBlanks();
+        words.ReadWord(word, true);
+        return !word.empty();
+    }
+    if (word.empty()) {
+        return false;
+    }
+    words.SkipBlanks();
+    if (lexer.Peek().IsSpecial('=')) {
+        while (lexer.Peek().IsSpecial('=')) {
+            lexer.Next();
+        }
+    } else {
+        words.ReadWord(word, true);
+        if (!IsComparison(words.Text(word))) {
+            return false;
+        }
+    }
+    words.SkipBlanks();
+    words.ReadWord(word, true);
+    return !word.empty();
+}
+
+bool BatchReader::ReadFor() {
+    bool fileMode = false;
+    std::string options;
+    words.SkipBlanks();
+    words.ReadWord(word);
+    while (!word.empty() && IsChar(word.front(), '/')) {
+        const std::string option = words.Text(word);
+        words.SkipBlanks();
+        const BatchUnit& next = lexer.Peek();
+        if (option == "/f" && IsChar(next, '"')) {
+            words.ReadWord(word);
+            options = words.Text(word);
+        } else if (option == "/r" && !IsChar(next, '%') && next.kind != BatchUnit::Kind::kVariable) {
+            words.ReadWord(word);  // the folder to start from
+        }
+        fileMode = fileMode || option == "/f";
+        words.SkipBlanks();
+        words.ReadWord(word);
+    }
+    char letter = 0;
+    if (word.size() == 2 && IsChar(word[0], '%') && word[1].kind == BatchUnit::Kind::kChar) {
+        letter = word[1].c;
+    } else if (word.size() == 1 && word[0].kind == BatchUnit::Kind::kVariable && word[0].end == word[0].begin + 3) {
+        letter = text[word[0].begin + 2];  // the letter of an enclosing loop, used again
+    }
+    words.SkipBlanks();
+    words.ReadWord(word);
+    if (letter == 0 || words.Text(word) != "in") {
+        return false;
+    }
+    words.SkipBlanks();
+    if (!lexer.Peek().IsSpecial('(')) {
+        return false;
+    }
+    const char commandQuote = options.find("usebackq") != std::string::npos ? '`' : '\'';
+    ReadForSet(fileMode, commandQuote);
+    words.SkipBlanks();
+    words.ReadWord(word);
+    if (words.Text(word) != "do") {
+        return false;
+    }
+    std::string letters;
+    const std::size_t count = fileMode ? CountForTokens(options) : 1;
+    for (std::size_t i = 0; i < count && letter + static_cast<int>(i) <= '~'; ++i) {
+        letters += static_cast<char>(letter + static_cast<int>(i));
+    }
+    PushForScope(std::move(letters));
+    forBodyNext = true;
+    return true;
+}
+
+void BatchReader::ReadForSet(bool fileMode, char commandQuote) {
+    const std::size_t depth = blocks.size();
+    OpenBlock(lexer.Next().line);
+    words.SkipBlanks();
+    if (fileMode && words.Terminator() == 0 && IsChar(lexer.Peek(), commandQuote)) {
+        lexer.Next();
+        words.SetTerminator(commandQuote);
+        ReadCommands();
+        words.SetTerminator(0);
+        if (IsChar(lexer.Peek(), commandQuote)) {
+            lexer.Next();
+        }
+    }
+    while (lexer.Peek().kind != BatchUnit::Kind::kEnd) {
+        if (lexer.Next().IsSpecial(')')) {
+            while (blocks.size() > depth) {
+                blocks.pop_back();
+            }
+            words.SetInBlock(!blocks.empty());
+            return;
+        }
+    }
+}
+
+// NOLINTEND(misc-no-recursion)
+
+void BatchReader::ReadStart() {
+    bool title = false;
+    while (true) {
+        words.SkipBlanks();
+        const BatchUnit& next = lexer.Peek();
+        if (!title && next.kind == BatchUnit::Kind::kChar && next.c == '"' && !next.escaped) {
+            title = true;  // the first quoted argument is the window title, never the program
+            words.ReadWord(word);
+            continue;
+        }
+        if (!IsChar(next, '/') || next.escaped) {
+            return;
+        }
+        words.ReadWord(word);
+        const std::string& option = words.Text(word);
+        if (option == "/d" || option == "/node" || option == "/affinity") {
+            words.SkipBlanks();
+            words.ReadWord(word);
+        }
+    }
+}
+
+bool BatchReader::ReadCmdSwitches() {
+    while (true) {
+        words.SkipBlanks();
+        if (!lexer.Peek().IsSpecial('/')) {
+            return false;
+        }
+        words.ReadWord(word);
+        const std::string& option = words.Text(word);
+        if (option == "/c" || option == "/k") {
+            return true;
+        }
+    }
+}
+
+void BatchReader::ReadSetlocal() {
+    while (true) {
+        words.SkipBlanks();
+        if (words.EndsCommand(lexer.Peek())) {
+            return;
+        }
+        if (words.AtRedirection(true)) {
+            words.ReadRedirection();
+            continue;
+        }
+        words.ReadWord(word);
+        delayed = delayed || words.Text(word) == "enabledelayedexpansion";
+    }
+}
+
+void BatchReader::ReadSet() {
+    words.SkipBlanks();
+    word.clear();
+    while (!words.EndsCommand(lexer.Peek())) {
+        word.push_back(lexer.Next());
+    }
+    if (word.empty() || IsChar(word.front(), '/')) {
+        return;  // "set /a", "set /p": not a path
+    }
+    std::size_t begin = 0;
+    std::size_t end = word.size();
+    if (word.front().kind == BatchUnit::Kind::kChar && word.front().c == '"') {
+        begin = 1;
+        for (std::size_t i = word.size() - 1; i > 0; --i) {
+            if (word[i].kind == BatchUnit::Kind::kChar && word[i].c == '"') {
+                end = i;
+                break;
+            }
+        }
+    }
+    std::string name;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (word[i].kind != BatchUnit::Kind::kChar) {
+            return;  // a name built from variables: not followed
+        }
+        if (word[i].c == '=') {
+            if (!name.empty()) {
+                names.NoteAssignment(name, word.data() + i + 1, end - i - 1);
+            }
+            return;
+        }
+        name += word[i].c;
+    }
+}
+
+void BatchReader::PushForScope(std::string letters) {
+    for (const char letter : letters) {
+        ++letterCounts[static_cast<unsigned char>(letter)];
+    }
+    forScopes.push_back({blocks.size(), false, std::move(letters)});
+    UpdateForLetters();
+}
+
+void BatchReader::PopForScope() {
+    for (const char letter : forScopes.back().letters) {
+        --letterCounts[static_cast<unsigned char>(letter)];
+    }
+    forScopes.pop_back();
+    UpdateForLetters();
+}
+
+void BatchReader::UpdateForLetters() {
+    // From counts, not from the scopes: loops nested thousands deep stay linear.
+    std::string letters;
+    for (std::size_t c = 0; c < letterCounts.size(); ++c) {
+        if (letterCounts[c] > 0) {
+            letters += static_cast<char>(c);
+        }
+    }
+    lexer.SetForVariables(letters);
+}
+
+void BatchReader::SetReview(std::size_t index, Review reason, const std::string& text) {
+    if (reason < reviews[index]) {
+        reviews[index] = reason;
+        calls[index].review = text;
+    }
+}
+
+void BatchReader::MarkBlockCalls(std::size_t firstCall, Review reason, const std::string& text) {
+    // next[i] leads to the first call from i on not yet marked for this reason, so that blocks
+    // nested thousands deep, each redirected, still cost one mark per call.
+    std::vector<std::size_t>& next = reason == Review::kRedirected ? unredirected : unpiped;
+    while (next.size() <= calls.size()) {
+        next.push_back(next.size());
+    }
+    const auto find = [&next](std::size_t i) {
+        while (next[i] != i) {
+            next[i] = next[next[i]];
+            i = next[i];
+        }
+        return i;
+    };
+    for (std::size_t i = find(firstCall); i < calls.size(); i = find(i)) {
+        SetReview(i, reason, text);
+        next[i] = i + 1;
+    }
+}
+
+std::string BatchReader::Source(ByteRange range) const {
+    return std::string(text.substr(range.begin, range.end - range.begin));
+}
+
+}  // namespace scripts
