@@ -1,12 +1,13 @@
 #!/bin/sh
-# Checks what the built Windows exe carries: check-exe.sh <check> <exe> <version>
+# Checks what a built Windows exe carries: check-exe.sh <check> <exe> <version> [product]
 #   imports   the import table names only Windows system DLLs (the exe is linked
 #             statically, so no libstdc++, libgcc or winpthread DLL is needed)
 #   manifest  exactly one embedded manifest, requesting asInvoker
-#   version   a VERSIONINFO resource with ProductName tolvex-legacy and <version>
+#   version   a VERSIONINFO resource with ProductName <product> (default: the exe's
+#             file name without .exe) and <version>
 # Needs x86_64-w64-mingw32-objdump (binutils-mingw-w64) and wrestool (icoutils).
 set -u
-check=$1 exe=$2 version=$3
+check=$1 exe=$2 version=$3 product=${4:-$(basename "$2" .exe)}
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -36,10 +37,10 @@ version)
     # directly followed by its value.
     info=$(wrestool -x --raw --type=16 "$exe" | tr -d '\000') || fail "cannot extract the version resource"
     [ -n "$info" ] || fail "no version resource"
-    for pair in "ProductNametolvex-legacy" "ProductVersion$version" "FileVersion$version"; do
+    for pair in "ProductName$product" "ProductVersion$version" "FileVersion$version"; do
         echo "$info" | grep -aqF "$pair" || fail "version resource lacks $pair"
     done
-    echo "version resource has ProductName tolvex-legacy, version $version"
+    echo "version resource has ProductName $product, version $version"
     ;;
 *)
     fail "unknown check $check"

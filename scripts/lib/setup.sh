@@ -9,7 +9,9 @@ TOLVEX_PACKAGES=(
     g++-mingw-w64-x86-64-posix           # Windows cross compiler, windres, objdump
     wine wine64                          # runs the Windows programs
     icoutils                             # wrestool, to check the exe's resources
-    python3                              # the end-to-end runner
+    python3                              # the table runners
+    libcli11-dev nlohmann-json3-dev      # tolvex-migrate's command line and JSON
+    patch                                # a test applies tolvex-migrate's diffs
 )
 
 # Prints the packages of "$@" that are not installed.

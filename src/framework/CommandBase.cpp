@@ -1,5 +1,6 @@
 #include "framework/CommandBase.h"
 
+#include <utility>
 
 namespace {
 
@@ -10,8 +11,8 @@ std::string DescribeOption(const std::string& first, const std::string& second) 
 
 }  // namespace
 
-CommandBase::CommandBase(const Parameters& parameters, const TranslationContext& context)
-    : parameters(parameters), context(context) {}
+CommandBase::CommandBase(const Parameters& parameters, TranslationContext context)
+    : parameters(parameters), context(std::move(context)) {}
 
 CommandBase::~CommandBase() = default;
 
@@ -32,6 +33,10 @@ bool CommandBase::Prepare() {
 
 std::string CommandBase::GetCommandLine() const {
     return commandLine;
+}
+
+const std::vector<OptionPair>& CommandBase::GetOptionTable() const {
+    return optionTable;
 }
 
 bool CommandBase::Validate() {

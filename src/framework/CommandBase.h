@@ -15,7 +15,7 @@ class CommandBase {
 public:
     // Keeps references to `parameters` and to the context's console, which must outlive the
     // translator.
-    CommandBase(const Parameters& parameters, const TranslationContext& context);
+    CommandBase(const Parameters& parameters, TranslationContext context);
     virtual ~CommandBase();
 
     CommandBase(const CommandBase&) = delete;
@@ -27,6 +27,9 @@ public:
 
     // The arguments for the current tool, without its program name.
     std::string GetCommandLine() const;
+
+    // The accepted-option table, as Prepare filled it.
+    const std::vector<OptionPair>& GetOptionTable() const;
 
 protected:
     // Appends the translator's accepted options to the table.

@@ -1,0 +1,84 @@
+#include "migrate/BatchAssignments.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace migrate {
+namespace {
+
+// Windows sets these to folders under "C:\Program Files" on every installation.
+constexpr std::array<const char*, 5> kSpacedByWindows = {"PROGRAMFILES", "PROGRAMFILES(X86)", "PROGRAMW6432",
+                                                         "COMMONPROGRAMFILES", "COMMONPROGRAMFILES(X86)"};
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper;
+}
+
+bool HoldsSpace(std::string_view value, const std::map<std::string, std::size_t>& spaced) {
+    if (value.find(' ') != std::string_view::npos) {
+        return true;
+    }
+    for (std::size_t start = value.find('%'); start != std::string_view::npos;) {
+        const std::size_t end = value.find('%', start + 1);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const std::string name = ReferencedName(std::string(value.substr(start, end - start + 1)));
+        for (const char* windows : kSpacedByWindows) {
+            if (name == windows) {
+                return true;
+            }
+        }
+        if (spaced.count(name) != 0) {
+            return true;
+        }
+        start = value.find('%', end + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string ReferencedName(const std::string& source) {
+    if (source.size() < 3 || (source[0] != '%' && source[0] != '!') || source[1] == '%' || source[1] == '~' ||
+        std::isdigit(static_cast<unsigned char>(source[1])) != 0 || source.back() != source[0]) {
+        return std::string();
+    }
+    const std::string inner = source.substr(1, source.size() - 2);
+    return Upper(inner.substr(0, inner.find(':')));
+}
+
+std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text) {
+    std::map<std::string, std::size_t> spaced;
+    std::size_t line = 1;
+    for (std::size_t start = 0; start < text.size(); ++line) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string_view::npos ? text.size() : end;
+        std::string_view command = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t first = command.find_first_not_of(" \t@");
+        if (first == std::string_view::npos || Upper(command.substr(first, 4)) != "SET ") {
+            continue;
+        }
+        command.remove_prefix(first + 4);
+        command.remove_prefix(std::min(command.find_first_not_of(" \t\""), command.size()));
+        const std::size_t equals = command.find('=');
+        if (equals == 0 || equals == std::string_view::npos || command[0] == '/') {
+            continue;
+        }
+        std::string_view value = command.substr(equals + 1);
+        value = value.substr(0, value.find_last_not_of("\r\" \t") + 1);
+        const std::string name = Upper(command.substr(0, equals));
+        if (spaced.count(name) == 0 && HoldsSpace(value, spaced)) {
+            spaced.emplace(name, line);
+        }
+    }
+    return spaced;
+}
+
+}  // namespace migrate

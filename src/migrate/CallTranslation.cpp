@@ -1,0 +1,428 @@
+#include "migrate/CallTranslation.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstddef>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "app/LegacyTranslation.h"
+#include "params/Parameters.h"
+#include "scripts/CrtArguments.h"
+
+namespace migrate {
+namespace {
+
+using scripts::ScriptCall;
+
+// Words to which the legacy translators give a meaning of their own ("-e all", the keys and the
+// comma that --update-args is searched for). A variable that might hold one of them is tried
+// with each: when the result is more than the variable's text put in place, the call depends on
+// what the variable holds.
+constexpr std::array<const char*, 5> kProbeWords = {"all", "a,b", "--backup", "--user=u", "--password=p"};
+
+constexpr const char* kToolName = "tolvex";
+
+struct Translation {
+    std::optional<std::string> line;
+    std::string messages;
+};
+
+Translation TranslateWords(const std::vector<std::string>& words, const std::string& systemDrive) {
+    std::vector<const char*> arguments{"tolvex-legacy"};
+    for (const std::string& word : words) {
+        arguments.push_back(word.c_str());
+    }
+    const Parameters parameters(static_cast<int>(arguments.size()), arguments.data());
+    std::ostringstream console;
+    Translation result;
+    result.line = TranslateLegacyCommandLine(parameters, TranslationContext{console, systemDrive});
+    result.messages = console.str();
+    return result;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// The variable whose placeholder starts at `at`, and the placeholder's length.
+std::size_t PlaceholderIndex(const std::string& text, std::size_t at, std::size_t& length) {
+    const std::size_t end = text.find(scripts::kPlaceholderEnd, at);
+    length = end - at + 1;
+    return static_cast<std::size_t>(std::stoul(text.substr(at + 1, end - at - 1)));
+}
+
+// `text` with every placeholder replaced by how `name(index)` writes it.
+template <typename Name>
+std::string ShowVariables(const std::string& text, Name name) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != scripts::kPlaceholderStart) {
+            shown += text[i];
+            continue;
+        }
+        std::size_t length = 0;
+        shown += name(PlaceholderIndex(text, i, length));
+        i += length - 1;
+    }
+    return shown;
+}
+
+// The first variable in `word`, or nothing.
+std::optional<std::size_t> FirstVariable(const std::string& word) {
+    const std::size_t at = word.find(scripts::kPlaceholderStart);
+    if (at == std::string::npos) {
+        return std::nullopt;
+    }
+    std::size_t length = 0;
+    return PlaceholderIndex(word, at, length);
+}
+
+// The first variable known to hold a space that `text` refers to, as "%NAME% (set on line N)".
+std::optional<std::string> SpacedVariableIn(std::string text, const std::map<std::string, std::size_t>& spacedVariables) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (const auto& [name, line] : spacedVariables) {
+        for (const std::string& form : {"%" + name + "%", "!" + name + "!"}) {
+            if (text.find(form) != std::string::npos) {
+                return form + " (set on line " + std::to_string(line) + ")";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether a variable of the %~dp0 kind (a path with its folder and no name) ends a word inside
+// double quotes: its last backslash then escapes the closing quote.
+std::optional<std::string> BackslashBeforeQuote(const ScriptCall& call) {
+    for (std::size_t index = 0; index < call.variables.size(); ++index) {
+        const std::string& source = call.variables[index].source;
+        const std::size_t tilde = source.find('~');
+        const std::string modifiers = tilde == std::string::npos ? "" : source.substr(tilde + 1);
+        const bool folder = modifiers.find('p') != std::string::npos && modifiers.find_first_of("nx") == std::string::npos;
+        const std::string placeholder = scripts::Placeholder(index);
+        for (const std::string& word : call.words) {
+            const bool last = word.size() >= placeholder.size() &&
+                              word.compare(word.size() - placeholder.size(), placeholder.size(), placeholder) == 0;
+            if (call.variables[index].quoted && folder && last) {
+                return source + " ends in a backslash, which escapes the double quote after it";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Reasons in what the script shows of its variables, and of the program's folder.
+std::optional<std::string> ScriptProblem(const ScriptCall& call, const std::string& programText,
+                                         const std::map<std::string, std::size_t>& spacedVariables) {
+    // tolvex-legacy names its own folder unquoted in the line it runs: from a folder with a space
+    // cmd.exe never finds tolvex.exe, so the call has always failed.
+    const std::string folder = programText.substr(0, call.name.begin - call.program.begin);
+    if (folder.find(' ') != std::string::npos) {
+        return "the program's folder holds a space, from which tolvex-legacy could never start tolvex.exe";
+    }
+    if (const auto variable = SpacedVariableIn(folder, spacedVariables)) {
+        return "the program's folder comes from " + *variable +
+               ", which holds a space: tolvex-legacy could never start tolvex.exe from there";
+    }
+    for (const scripts::VariableReference& variable : call.variables) {
+        const auto spaced = variable.quoted ? std::nullopt : SpacedVariableIn(variable.source, spacedVariables);
+        if (spaced) {
+            return "the value of " + *spaced + " holds a space, which splits it into two words";
+        }
+    }
+    return BackslashBeforeQuote(call);
+}
+
+// Reasons that keep the words from being translated at all: where a variable stands decides
+// what the legacy program makes of the word.
+std::optional<std::string> ShapeProblem(const ScriptCall& call) {
+    for (const scripts::VariableReference& variable : call.variables) {
+        if (variable.wholeList) {
+            return "the arguments come from " + variable.source + ", which may hold any number of words";
+        }
+    }
+    if (!call.words.empty()) {
+        if (const auto variable = FirstVariable(call.words[0])) {
+            return "the command keyword comes from " + call.variables[*variable].source;
+        }
+    }
+    for (std::size_t i = 1; i < call.words.size(); ++i) {
+        const std::string& word = call.words[i];
+        const auto variable = FirstVariable(word);
+        if (!variable) {
+            continue;
+        }
+        const bool afterShortOption = i >= 2 && Parameters::IsShortOption(call.words[i - 1]);
+        if (word[0] == scripts::kPlaceholderStart && !afterShortOption) {
+            return "an option word comes from " + call.variables[*variable].source;
+        }
+        const std::size_t nameEnd = Parameters::IsLongOption(word) ? word.find('=') : word.size();
+        if (word[0] == '-' && word.find(scripts::kPlaceholderStart) < nameEnd) {
+            return "an option name comes from " + call.variables[*variable].source;
+        }
+    }
+    return std::nullopt;
+}
+
+// A reason when the result depends on what a variable holds, found by trying the probe words.
+std::optional<std::string> ValueDependence(const ScriptCall& call, const Translation& base,
+                                           const std::string& systemDrive) {
+    for (std::size_t index = 0; index < call.variables.size(); ++index) {
+        const std::string placeholder = scripts::Placeholder(index);
+        bool startsWord = false;
+        for (const std::string& word : call.words) {
+            startsWord = startsWord || word.rfind(placeholder, 0) == 0;
+        }
+        for (const char* probe : kProbeWords) {
+            if (startsWord && probe[0] == '-') {
+                continue;  // a word of its own never begins with a dash
+            }
+            std::vector<std::string> words;
+            for (const std::string& word : call.words) {
+                words.push_back(ReplaceAll(word, placeholder, probe));
+            }
+            const Translation tried = TranslateWords(words, systemDrive);
+            if (tried.line == ReplaceAll(*base.line, placeholder, probe) &&
+                tried.messages == ReplaceAll(base.messages, placeholder, probe)) {
+                continue;
+            }
+            std::string why = "the translation depends on what " + call.variables[index].source +
+                              " holds: with \"" + probe + "\" ";
+            if (!tried.line) {
+                return why + "tolvex-legacy refuses the call";
+            }
+            const std::string shown = ShowVariables(*tried.line, [&](std::size_t i) {
+                return i < call.variables.size() ? call.variables[i].source : std::string("C:");
+            });
+            return why + "it becomes " + shown.substr(shown.find_first_not_of(' '));
+        }
+    }
+    return std::nullopt;
+}
+
+// A reason when cmd.exe, running the translated line for tolvex-legacy, acted on a character of
+// it: & | < > ^ outside double quotes, and % signs that can form a %name% pair.
+std::optional<std::string> InterpreterProblem(const std::string& line) {
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && std::string("&|<>^").find(c) != std::string::npos) {
+            return std::string("a value holds \"") + c + "\", which cmd.exe acted on when tolvex-legacy ran its line";
+        }
+    }
+    const std::size_t percent = line.find('%');
+    if (percent != std::string::npos && line.find('%', percent + 1) != std::string::npos) {
+        return "a value holds two % signs, which cmd.exe may have expanded when tolvex-legacy ran its line";
+    }
+    return std::nullopt;
+}
+
+// One word of the current tool's command line as PowerShell writes it so that a native program
+// receives exactly that word from 5.1 and from 7.3 alike; nothing when they would differ. (A word
+// with a space that ends in a backslash, which they also pass differently, cannot come out of
+// the split: the translators quote such a value, and the backslash then escapes the quote.)
+std::optional<std::string> PowerShellWord(const std::string& word, const ScriptCall& call, std::string& why) {
+    if (word.find('"') != std::string::npos) {
+        why = "a value holds a double quote, which PowerShell 5.1 and 7.3 pass on differently";
+        return std::nullopt;
+    }
+    std::size_t length = 0;
+    if (word[0] == scripts::kPlaceholderStart && word.find(scripts::kPlaceholderEnd) + 1 == word.size()) {
+        const std::size_t index = PlaceholderIndex(word, 0, length);
+        return index < call.variables.size() ? call.variables[index].source : "$env:SYSTEMDRIVE";
+    }
+    if (word.find(scripts::kPlaceholderStart) == std::string::npos) {
+        bool bare = true;
+        for (const char c : word) {
+            bare = bare && (std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+                            std::string("-_.:\\/=+").find(c) != std::string::npos);
+        }
+        return bare ? word : "'" + ReplaceAll(word, "'", "''") + "'";
+    }
+    std::string quoted = "\"";
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != scripts::kPlaceholderStart) {
+            quoted += std::string("`$\"").find(word[i]) != std::string::npos ? std::string("`") + word[i]
+                                                                             : std::string(1, word[i]);
+            continue;
+        }
+        const std::size_t index = PlaceholderIndex(word, i, length);
+        i += length - 1;
+        if (index >= call.variables.size()) {
+            quoted += "$env:SYSTEMDRIVE";
+            continue;
+        }
+        const std::string& source = call.variables[index].source;
+        // "$name:" or "$name1" would read on into the next characters; braces end the name.
+        const bool simple = source.size() > 1 && source[0] == '$' && source[1] != '{' && source[1] != '(';
+        quoted += simple ? "${" + source.substr(1) + "}" : source;
+    }
+    return quoted + "\"";
+}
+
+std::optional<std::string> RenderPowerShell(const std::string& line, const ScriptCall& call, std::string& why) {
+    if (call.stopParsing) {
+        // 7.3 and later split the text after --% at spaces and escape its quotes again.
+        if (line.find('"') != std::string::npos) {
+            why = "a value holds a space, which PowerShell 5.1 and 7.3 pass on differently after --%";
+            return std::nullopt;
+        }
+        return "--% " + ShowVariables(line.substr(line.find_first_not_of(' ')), [&](std::size_t i) {
+                   return i < call.variables.size() ? call.variables[i].source : std::string("%SYSTEMDRIVE%");
+               });
+    }
+    std::string text;
+    for (const std::string& word : scripts::SplitCrtArguments(line)) {
+        const std::optional<std::string> written = PowerShellWord(word, call, why);
+        if (!written) {
+            return std::nullopt;
+        }
+        text += (text.empty() ? "" : " ") + *written;
+    }
+    return text;
+}
+
+// Whether a variable written in double quotes stands in `element`: such a value is quoted again,
+// so that the variable may hold spaces as before.
+bool HoldsQuotedVariable(const std::string& element, const ScriptCall& call) {
+    std::size_t length = 0;
+    for (std::size_t at = element.find(scripts::kPlaceholderStart); at != std::string::npos;
+         at = element.find(scripts::kPlaceholderStart, at + 1)) {
+        const std::size_t index = PlaceholderIndex(element, at, length);
+        if (index < call.variables.size() && call.variables[index].quoted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One element of the translated line as a batch file writes it: variables as written, the drive
+// as %SYSTEMDRIVE%, a literal % doubled, and inside a block an unquoted ")" escaped.
+std::string BatchElement(const std::string& element, const ScriptCall& call, bool requote) {
+    std::string written = requote ? "\"" : "";
+    bool quoted = requote;
+    for (std::size_t i = 0; i < element.size(); ++i) {
+        const char c = element[i];
+        if (c == scripts::kPlaceholderStart) {
+            std::size_t length = 0;
+            const std::size_t index = PlaceholderIndex(element, i, length);
+            i += length - 1;
+            written += index < call.variables.size() ? call.variables[index].source : "%SYSTEMDRIVE%";
+            continue;
+        }
+        quoted = c == '"' ? !quoted : quoted;
+        if (c == '%') {
+            written += "%%";
+        } else if (c == ')' && call.insideBlock && !quoted) {
+            written += "^)";
+        } else {
+            written += c;
+        }
+    }
+    return written + (requote ? "\"" : "");
+}
+
+// The translated line as a batch file writes it, element by element (an element runs to the next
+// space outside double quotes).
+std::optional<std::string> RenderBatch(const std::string& line, const ScriptCall& call, std::string& why) {
+    if (call.delayedExpansion && line.find('!') != std::string::npos) {
+        why = "a value holds \"!\", which delayed expansion acts on here";
+        return std::nullopt;
+    }
+    // cmd.exe reads the rest of the script line after the arguments in the quoting the arguments
+    // leave open; it must stay closed.
+    if (std::count(line.begin(), line.end(), '"') % 2 != 0) {
+        why = "a value holds a double quote, which would change how cmd.exe reads the rest of the line";
+        return std::nullopt;
+    }
+    std::string text;
+    std::size_t start = 0;
+    while (start < line.size()) {
+        bool inQuotes = false;
+        std::size_t end = start;
+        while (end < line.size() && (inQuotes || line[end] != ' ')) {
+            inQuotes = line[end] == '"' ? !inQuotes : inQuotes;
+            ++end;
+        }
+        const std::string element = line.substr(start, end - start);
+        const bool requote = HoldsQuotedVariable(element, call) && element.find('"') == std::string::npos;
+        text += BatchElement(element, call, requote);
+        text += end < line.size() ? " " : "";
+        start = end + 1;
+    }
+    return text;
+}
+
+}  // namespace
+
+const char* VerdictName(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::kRewrite:
+            return "rewrite";
+        case Verdict::kReview:
+            return "review";
+        case Verdict::kManual:
+            break;
+    }
+    return "manual";
+}
+
+CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                          const std::map<std::string, std::size_t>& spacedVariables) {
+    CallOutcome outcome;
+    if (!call.manual.empty()) {
+        outcome.why = call.manual;
+        return outcome;
+    }
+    outcome.verdict = Verdict::kReview;
+    // How the call is written may leave its words unknown: those reasons come first.
+    if (!call.review.empty()) {
+        outcome.why = call.review;
+        return outcome;
+    }
+    if (const auto problem = ShapeProblem(call)) {
+        outcome.why = *problem;
+        return outcome;
+    }
+    const std::string systemDrive = scripts::Placeholder(call.variables.size());
+    const Translation base = TranslateWords(call.words, systemDrive);
+    if (!base.line) {
+        outcome.verdict = Verdict::kManual;
+        const std::string shown = ShowVariables(base.messages, [&](std::size_t i) { return call.variables[i].source; });
+        outcome.why = "tolvex-legacy refuses it: " + shown.substr(0, shown.find_last_not_of(" \n") + 1);
+        outcome.why = ReplaceAll(outcome.why, "\n", " / ");
+        return outcome;
+    }
+    if (const auto problem = ScriptProblem(call, programText, spacedVariables)) {
+        outcome.why = *problem;
+        return outcome;
+    }
+    std::optional<std::string> reason = ValueDependence(call, base, systemDrive);
+    if (!reason) {
+        reason = InterpreterProblem(*base.line);
+    }
+    if (reason) {
+        outcome.why = *reason;
+        return outcome;
+    }
+    const std::optional<std::string> arguments = dialect == Dialect::kBatch ? RenderBatch(*base.line, call, outcome.why)
+                                                                            : RenderPowerShell(*base.line, call, outcome.why);
+    if (!arguments) {
+        return outcome;
+    }
+    outcome.verdict = Verdict::kRewrite;
+    outcome.why = call.variables.empty() ? "every argument is literal"
+                                         : "variables stand only in values that are passed on unchanged";
+    outcome.name = kToolName;
+    outcome.arguments = *arguments;
+    return outcome;
+}
+
+}  // namespace migrate

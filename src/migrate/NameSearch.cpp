@@ -1,0 +1,81 @@
+#include "migrate/NameSearch.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace migrate {
+namespace {
+
+using Block = std::uint8_t __attribute__((vector_size(16)));
+
+constexpr std::size_t kBlock = sizeof(Block);
+
+unsigned char Lower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+bool EqualsAt(std::string_view text, std::size_t at, const std::string& name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (Lower(static_cast<unsigned char>(text[at + i])) != static_cast<unsigned char>(name[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Block Load(const char* at) {
+    Block block;
+    std::memcpy(&block, at, kBlock);
+    return block;
+}
+
+// Setting bit 0x20 lowers every ASCII letter. It also maps a few other bytes onto letters, which
+// only lets more candidates through to the full comparison.
+Block Folded(Block block) {
+    return block | static_cast<std::uint8_t>(0x20);
+}
+
+bool Contains(std::string_view text, const std::string& name) {
+    const std::size_t span = name.size() - 1;
+    if (text.size() < name.size()) {
+        return false;
+    }
+    const auto first = static_cast<std::uint8_t>(name.front() | 0x20);
+    const auto last = static_cast<std::uint8_t>(name.back() | 0x20);
+    std::size_t at = 0;
+    for (; at + span + kBlock <= text.size(); at += kBlock) {
+        const Block hits = (Folded(Load(text.data() + at)) == first) & (Folded(Load(text.data() + at + span)) == last);
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        std::memcpy(&low, &hits, sizeof(low));
+        std::memcpy(&high, reinterpret_cast<const char*>(&hits) + sizeof(low), sizeof(high));
+        if ((low | high) == 0) {
+            continue;
+        }
+        for (std::size_t i = 0; i < kBlock; ++i) {
+            if (hits[i] != 0 && EqualsAt(text, at + i, name)) {
+                return true;
+            }
+        }
+    }
+    for (; at + name.size() <= text.size(); ++at) {
+        if (EqualsAt(text, at, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ContainsAnyName(std::string_view text, const std::vector<std::string>& lowerNames) {
+    for (const std::string& name : lowerNames) {
+        if (!name.empty() && Contains(text, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace migrate

@@ -1,0 +1,178 @@
+#include "migrate/OptionMap.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+
+#include "app/CommandDispatch.h"
+#include "app/LegacyTranslation.h"
+#include "params/Parameters.h"
+
+namespace migrate {
+namespace {
+
+constexpr const char* kValue = "VALUE";
+constexpr const char* kDrive = "C:";
+
+struct Run {
+    std::optional<std::string> line;
+    std::string messages;
+};
+
+Run Translate(const std::string& keyword, const std::vector<std::string>& words) {
+    std::vector<const char*> arguments{"tolvex-legacy", keyword.c_str()};
+    for (const std::string& word : words) {
+        arguments.push_back(word.c_str());
+    }
+    const Parameters parameters(static_cast<int>(arguments.size()), arguments.data());
+    std::ostringstream console;
+    Run run;
+    run.line = TranslateLegacyCommandLine(parameters, TranslationContext{console, kDrive});
+    run.messages = console.str();
+    return run;
+}
+
+std::vector<std::string> SplitAtSpaces(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    for (std::size_t end = line.find(' '); end != std::string::npos; end = line.find(' ', start)) {
+        words.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    words.push_back(line.substr(start));
+    return words;
+}
+
+// The words of `line` that `base` lacks: what lies between their common start and end.
+std::string Added(const std::string& base, const std::string& line) {
+    const std::vector<std::string> before = SplitAtSpaces(base);
+    const std::vector<std::string> after = SplitAtSpaces(line);
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t head = 0;
+    while (head < shorter && before[head] == after[head]) {
+        ++head;
+    }
+    std::size_t tail = 0;
+    while (head + tail < shorter && before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
+        ++tail;
+    }
+    std::string added;
+    for (std::size_t i = head; i + tail < after.size(); ++i) {
+        added += i == head ? "" : " ";
+        added += after[i];
+    }
+    return added;
+}
+
+std::string OneLine(std::string text) {
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+        text.replace(at, 1, " / ");
+    }
+    return text;
+}
+
+// The option as typed with a value, when its translator uses one, or alone.
+MappedOption MapOption(const std::string& keyword, const std::string& base, const std::string& first,
+                       const std::string& second) {
+    MappedOption mapped;
+    std::vector<std::string> valued{first, kValue};
+    if (Parameters::IsLongOption(first)) {
+        valued = {first + "=" + kValue};
+    }
+    const Run withValue = Translate(keyword, valued);
+    const Run alone = Translate(keyword, {first});
+    // An option its translator refuses either way is shown as it would be used, with a value.
+    const bool takesValue =
+        withValue.line ? !alone.line || withValue.line->find(kValue) != std::string::npos : !alone.line;
+    const Run& run = takesValue ? withValue : alone;
+    for (const std::string& name : {first, second}) {
+        if (!name.empty()) {
+            const bool isLong = Parameters::IsLongOption(name);
+            mapped.legacy.push_back(takesValue ? name + (isLong ? "=" : " ") + kValue : name);
+        }
+    }
+    mapped.refused = !run.line;
+    mapped.becomes = run.line ? Added(base, *run.line) : std::string();
+    mapped.prints = OneLine(run.messages);
+    return mapped;
+}
+
+std::string Code(const std::string& text) {
+    return "`" + text + "`";
+}
+
+std::string MarkdownRow(const MappedOption& option) {
+    std::string legacy;
+    for (const std::string& form : option.legacy) {
+        legacy += legacy.empty() ? "" : ", ";
+        legacy += Code(form);
+    }
+    std::string becomes = option.becomes.empty() ? "nothing" : Code(option.becomes);
+    if (option.refused) {
+        becomes = "refused alone: " + Code(option.prints);
+    } else if (!option.prints.empty()) {
+        becomes += "; prints " + Code(option.prints);
+    }
+    return "| " + legacy + " | " + becomes + " |\n";
+}
+
+}  // namespace
+
+std::vector<MappedCommand> MapCommands() {
+    std::vector<MappedCommand> commands;
+    for (const KeywordPair& pair : kKeywordPairs) {
+        MappedCommand command;
+        command.keywords = {pair.keyword, pair.abbreviation};
+        const std::string base = *Translate(pair.keyword, {}).line;
+        const std::string output = std::string(" --output ") + kDrive + "\\Vexadyn_Support\\";
+        command.command = base.substr(0, base.size() - output.size());
+        std::vector<const char*> arguments{"tolvex-legacy", pair.keyword};
+        const Parameters parameters(static_cast<int>(arguments.size()), arguments.data());
+        std::ostringstream console;
+        const auto translator = CreateCommand(pair.keyword, parameters, TranslationContext{console, kDrive});
+        translator->Prepare();
+        for (const OptionPair& row : translator->GetOptionTable()) {
+            command.options.push_back(MapOption(pair.keyword, base, row.firstName, row.secondName));
+        }
+        commands.push_back(command);
+    }
+    return commands;
+}
+
+std::string MapMarkdown(const std::vector<MappedCommand>& commands) {
+    std::string text = "Every translated line ends with `--output <SYSTEMDRIVE>\\Vexadyn_Support\\`.\n";
+    for (const MappedCommand& command : commands) {
+        text += "\n#### " + Code(command.keywords[0]) + ", " + Code(command.keywords[1]) + ": ";
+        text += command.command.empty() ? std::string("no command words") : Code(command.command);
+        text += "\n\n| legacy option | becomes |\n| --- | --- |\n";
+        for (const MappedOption& option : command.options) {
+            text += MarkdownRow(option);
+        }
+    }
+    return text;
+}
+
+std::string MapJson(const std::vector<MappedCommand>& commands) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const MappedCommand& command : commands) {
+        nlohmann::ordered_json options = nlohmann::ordered_json::array();
+        for (const MappedOption& option : command.options) {
+            options.push_back({{"legacy", option.legacy},
+                               {"becomes", option.becomes},
+                               {"prints", option.prints},
+                               {"refused", option.refused}});
+        }
+        list.push_back({{"keywords", command.keywords}, {"command", command.command}, {"options", options}});
+    }
+    const nlohmann::ordered_json document = {{"output", "--output <SYSTEMDRIVE>\\Vexadyn_Support\\"},
+                                             {"commands", list}};
+    return document.dump(2) + "\n";
+}
+
+}  // namespace migrate

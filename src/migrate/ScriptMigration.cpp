@@ -1,0 +1,193 @@
+#include "migrate/ScriptMigration.h"
+
+#include <algorithm>
+#include <map>
+#include <string_view>
+
+#include "migrate/BatchAssignments.h"
+#include "migrate/NameSearch.h"
+#include "scripts/BatchReader.h"
+#include "scripts/PowerShellReader.h"
+
+namespace migrate {
+namespace {
+
+// cmd.exe reads at most this many characters of a line; a longer one is not a command it runs.
+constexpr std::size_t kBatchLineLimit = 8191;
+// PowerShell has no such limit; past this, a line is data, not a script a person wrote.
+constexpr std::size_t kPowerShellLineLimit = std::size_t{256} * 1024;
+
+const std::string kEmpty;
+constexpr std::string_view kUtf8Mark("\xEF\xBB\xBF", 3);
+
+// Calls found in a text that had `shift` more bytes at its start, placed back into the text.
+void ShiftBack(std::vector<scripts::ScriptCall>& calls, std::size_t shift) {
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [shift](const scripts::ScriptCall& call) { return call.program.begin < shift; }),
+                calls.end());
+    for (scripts::ScriptCall& call : calls) {
+        for (scripts::ByteRange* range : {&call.program, &call.name, &call.arguments}) {
+            range->begin -= shift;
+            range->end -= shift;
+        }
+        call.column -= call.line == 1 ? shift : 0;
+    }
+}
+
+std::size_t LineStart(const std::string& text, std::size_t at) {
+    const std::size_t newline = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+    return newline == std::string::npos ? 0 : newline + 1;
+}
+
+// The end of the line holding the byte before `at` (or `at` itself), line end excluded.
+std::size_t LineEnd(const std::string& text, std::size_t at) {
+    std::size_t end = text.find('\n', at == 0 ? 0 : at - 1);
+    end = end == std::string::npos ? text.size() : end;
+    return end > 0 && text[end - 1] == '\r' ? end - 1 : end;
+}
+
+std::string ApplyEdits(const std::string& text, std::size_t begin, std::size_t end, const std::vector<Edit>& edits) {
+    std::string result;
+    std::size_t at = begin;
+    for (const Edit& edit : edits) {
+        result.append(text, at, edit.begin - at);
+        result += edit.text;
+        at = edit.end;
+    }
+    return result.append(text, at, end - at);
+}
+
+// A clause naming the first line longer than `limit`, or nothing.
+std::string LongLine(const std::string& text, std::size_t limit, const char* reader) {
+    std::size_t start = 0;
+    for (std::size_t line = 1; start <= text.size(); ++line) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        if (end - start > limit) {
+            return "line " + std::to_string(line) + " has " + std::to_string(end - start) + " bytes, more than the " +
+                   std::to_string(limit) + " " + reader + " reads";
+        }
+        start = end + 1;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+ScriptMigration::ScriptMigration(std::string bytes, bool batch, const std::vector<std::string>& legacyNames) {
+    script = scripts::ScriptText::Decode(std::move(bytes), problem);
+    if (!script) {
+        return;
+    }
+    // Most scripts never name the legacy program: look no further than that.
+    if (!ContainsAnyName(script->Text(), legacyNames)) {
+        return;
+    }
+    problem = batch ? LongLine(script->Text(), kBatchLineLimit, "cmd.exe")
+                    : LongLine(script->Text(), kPowerShellLineLimit, "this tool");
+    if (!problem.empty()) {
+        script.reset();
+        return;
+    }
+    FindAndTranslate(batch, legacyNames);
+    CollectChanges();
+}
+
+const std::string& ScriptMigration::Problem() const {
+    return problem;
+}
+
+const std::vector<Finding>& ScriptMigration::Findings() const {
+    return findings;
+}
+
+const std::string& ScriptMigration::Text() const {
+    return script ? script->Text() : kEmpty;
+}
+
+const std::vector<Change>& ScriptMigration::Changes() const {
+    return changes;
+}
+
+std::string ScriptMigration::RewrittenBytes() const {
+    if (!script) {
+        return std::string();
+    }
+    std::string rewritten;
+    std::size_t at = 0;
+    for (const Change& change : changes) {
+        rewritten.append(script->Text(), at, change.begin - at);
+        rewritten += change.text;
+        at = change.end;
+    }
+    rewritten.append(script->Text(), at, std::string::npos);
+    return script->Encode(rewritten);
+}
+
+void ScriptMigration::FindAndTranslate(bool batch, const std::vector<std::string>& legacyNames) {
+    const std::string& text = script->Text();
+    std::vector<scripts::ScriptCall> calls;
+    if (!batch) {
+        calls = scripts::FindPowerShellCalls(text, legacyNames);
+    } else if (script->Encoding() == scripts::ScriptEncoding::kUtf8Bom) {
+        // cmd.exe knows no byte-order mark: it reads one as the start of the first command.
+        calls = scripts::FindBatchCalls(std::string(kUtf8Mark) + text, legacyNames);
+        ShiftBack(calls, kUtf8Mark.size());
+    } else {
+        calls = scripts::FindBatchCalls(text, legacyNames);
+    }
+    const std::map<std::string, std::size_t> spacedVariables =
+        batch ? VariablesWithSpaces(text) : std::map<std::string, std::size_t>();
+    for (const scripts::ScriptCall& call : calls) {
+        const CallOutcome outcome =
+            TranslateCall(call, batch ? Dialect::kBatch : Dialect::kPowerShell,
+                          text.substr(call.program.begin, call.program.end - call.program.begin), spacedVariables);
+        Finding finding;
+        finding.line = call.line;
+        finding.column = call.column;
+        finding.verdict = outcome.verdict;
+        finding.why = outcome.why;
+        const std::size_t begin = LineStart(text, call.program.begin);
+        const std::size_t end = LineEnd(text, std::max(call.arguments.end, call.program.end));
+        finding.oldLines = text.substr(begin, end - begin);
+        if (outcome.verdict == Verdict::kRewrite) {
+            finding.edits = {{call.name.begin, call.name.end, outcome.name},
+                             {call.arguments.begin, call.arguments.end, outcome.arguments}};
+            finding.newLines = ApplyEdits(text, begin, end, finding.edits);
+        }
+        findings.push_back(finding);
+    }
+}
+
+void ScriptMigration::CollectChanges() {
+    const std::string& text = script->Text();
+    std::vector<Edit> edits;
+    for (const Finding& finding : findings) {
+        edits.insert(edits.end(), finding.edits.begin(), finding.edits.end());
+    }
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // Calls that share a line make one change of that line.
+    std::size_t line = 1;
+    std::size_t counted = 0;
+    for (std::size_t i = 0; i < edits.size();) {
+        Change change;
+        change.begin = LineStart(text, edits[i].begin);
+        change.end = LineEnd(text, edits[i].end);
+        std::size_t last = i + 1;
+        while (last < edits.size() && LineStart(text, edits[last].begin) <= change.end) {
+            change.end = std::max(change.end, LineEnd(text, edits[last].end));
+            ++last;
+        }
+        line += static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted),
+                                                    text.begin() + static_cast<std::ptrdiff_t>(change.begin), '\n'));
+        counted = change.begin;
+        change.firstLine = line;
+        change.text = ApplyEdits(text, change.begin, change.end,
+                                 std::vector<Edit>(edits.begin() + static_cast<std::ptrdiff_t>(i),
+                                                   edits.begin() + static_cast<std::ptrdiff_t>(last)));
+        changes.push_back(change);
+        i = last;
+    }
+}
+
+}  // namespace migrate

@@ -1,0 +1,39 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <system_error>
+
+#include "migrate/System.h"
+
+namespace migrate {
+
+void UseBinaryStandardOutput() {
+    std::cout.flush();
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    if (code) {
+        error = "cannot be read (" + code.message() + ")";
+        return false;
+    }
+    if (size > limit) {
+        error = "has " + std::to_string(size) + " bytes, more than the " + std::to_string(limit) + " this tool reads";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    bytes.resize(static_cast<std::size_t>(size));
+    const auto wanted = static_cast<std::streamsize>(size);
+    if (!file || file.rdbuf()->sgetn(bytes.data(), wanted) != wanted) {
+        error = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace migrate

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Runs the table tests/golden/migrate.txt (its header explains the rows) against tolvex-migrate.
+
+    run_migrate.py --program P [--wine wine] [--table T]
+
+The rows of each kind become one script in a fresh folder; `P scan --format json` must report each
+row's class and reason at the row's first line, and `P fix --write --no-backup` must turn the
+script into the expected lines. Ends with "N passed, N failed", also appended to
+$TOLVEX_E2E_COUNTS_FILE when set.
+"""
+
+import argparse, json, os, re, shutil, subprocess, sys, tempfile
+
+ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?:: (.*))?$")
+
+
+def run(options, *args):
+    command = [options.wine] * bool(options.wine) + [options.program] + list(args)
+    env = dict(os.environ, WINEDEBUG="-all")
+    with tempfile.TemporaryFile() as out:
+        subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL, env=env, timeout=120)
+        out.seek(0)
+        return out.read()
+
+
+def check_kind(kind, rows, options, base):
+    newline = "\r\n" if kind == "bat" else "\n"
+    script = os.path.join(base, "calls." + kind)
+    lines, first_line = [], []
+    for row in rows:
+        first_line.append(len(lines) + 1)
+        lines += row["script"].split("¶")
+    with open(script, "w", encoding="utf-8", newline="") as f:
+        f.write(newline.join(lines) + newline)
+    found = {c["line"]: c for c in json.loads(run(options, "scan", "--legacy-name", "old", "--format", "json",
+                                                  script))["calls"]}
+    run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", script)
+    with open(script, encoding="utf-8", newline="") as f:
+        fixed = f.read()
+    expected = newline.join(r["text"] if r["class"] == "rewrite" else r["script"] for r in rows).replace("¶", newline)
+    expected += newline
+    problems = {}
+    for row, line in zip(rows, first_line):
+        call = next((found[n] for n in range(line, line + len(row["script"].split("¶"))) if n in found), None)
+        got = (call["class"], call["why"]) if call else ("none", None)
+        reason = (row["text"] or "").replace("{line}", str(line))
+        want = (row["class"], reason if row["class"] in ("review", "manual") else got[1])
+        if got != want:
+            problems[row["name"]] = f"scan said {got}"
+    fixed_lines, expected_lines = fixed.split(newline), expected.split(newline)
+    at = 0
+    for row in rows:
+        count = len((row["text"] if row["class"] == "rewrite" else row["script"]).split("¶"))
+        if fixed_lines[at:at + count] != expected_lines[at:at + count]:
+            problems.setdefault(row["name"], f"fix wrote {fixed_lines[at:at + count]}, not {expected_lines[at:at + count]}")
+        at += count
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--wine", default="")
+    parser.add_argument("--table", default=os.path.join(os.path.dirname(__file__), "migrate.txt"))
+    options = parser.parse_args()
+    kinds = {"bat": [], "ps1": []}
+    for number, line in enumerate(open(options.table, encoding="utf-8"), 1):
+        if line.strip() and not line.startswith("#"):
+            m = ROW.match(line.rstrip("\n")) or sys.exit(f"{options.table}:{number}: not a row")
+            kinds[m[1]].append({"name": f"{options.table}:{number}", "script": m[2], "class": m[3],
+                                "text": m[4]})
+    base = tempfile.mkdtemp(prefix="tolvex-migrate-")
+    try:
+        problems = {}
+        for kind, rows in kinds.items():
+            problems.update(check_kind(kind, rows, options, base))
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
+    for name, problem in problems.items():
+        print(f"FAIL {name}: {problem}")
+    total = sum(len(rows) for rows in kinds.values())
+    print(f"{total - len(problems)} passed, {len(problems)} failed")
+    if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
+        with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
+            f.write(f"{total - len(problems)} {len(problems)}\n")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
