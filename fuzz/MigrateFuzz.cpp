@@ -1,0 +1,51 @@
+// libFuzzer target: the script readers and the rewriter, on any file.
+//
+// The first byte chooses the reader (even: batch, odd: PowerShell); the rest is the file. Besides
+// what the sanitizers catch, it checks what must hold for every file: a file with nothing to
+// rewrite comes back byte for byte, and rewriting a rewritten file changes nothing more.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "migrate/ScriptMigration.h"
+
+namespace {
+
+const std::vector<std::string> kLegacyNames = {"old"};
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant violated: %s\n", what);
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const bool batch = data[0] % 2 == 0;
+    const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const migrate::ScriptMigration once(bytes, batch, kLegacyNames);
+    if (!once.Problem().empty()) {
+        return 0;
+    }
+    const std::string rewritten = once.RewrittenBytes();
+    if (once.Changes().empty()) {
+        Require(rewritten == bytes, "a file with nothing to rewrite keeps every byte");
+        return 0;
+    }
+    const migrate::ScriptMigration twice(rewritten, batch, kLegacyNames);
+    Require(twice.Problem().empty(), "a rewritten file can be read again");
+    Require(twice.Changes().empty(), "a rewritten file needs no second rewrite");
+    for (const migrate::Finding& finding : once.Findings()) {
+        Require(finding.verdict != migrate::Verdict::kRewrite || !finding.newLines.empty(), "a rewrite has new lines");
+    }
+    return 0;
+}
