@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""Proves tolvex-migrate's batch rewrites exact by running the corpus before and after `fix --write`.
+
+    run_proof.py --legacy tolvex-legacy.exe --migrate tolvex-migrate.exe --standin tolvex.exe [--wine wine]
+
+Each script of this folder runs in a folder of its own (bin\\ and "my tools\\" hold old-update.exe, a
+copy of tolvex-legacy, and the stand-in tolvex.exe), once as written and once after
+`fix --write --no-backup --legacy-name old-update`, at the same path, with the stand-in's exit codes
+from EXIT_CODES. Per script, both runs must give the same argument lists call by call, exit status,
+files written, and stdout without tolvex-legacy's own lines and the stand-in's raw command lines; every
+rewritten call must have run; only the rewritten calls' lines may change; `scan` afterwards must report
+exactly the review/manual calls it reported before. Ends with "N passed, N failed" (also appended to
+$TOLVEX_E2E_COUNTS_FILE) and a summary line. Wine 8's cmd.exe runs the right side of && and || whatever
+the status: a `|| goto` in the corpus must not keep later calls from running.
+"""
+
+import argparse, concurrent.futures, difflib, json, os, re, shutil, subprocess, sys, tempfile, time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+EXIT_CODES = {  # the stand-in's code for call 1, 2, ... (the last repeats): each script's error paths
+    "install-firmware.bat": "0,3,2", "nightly-update.bat": "0,0,4,1", "hivebay-scan.bat": "0,2,0,0,7,0",
+    "acquire-offline.bat": "0,1,0,4", "weekly-compare.cmd": "1,0,0,5,0,-1", "update-cluster.bat": "0,3,0,1001,2",
+    "rollout-waves.bat": "0,0,1,4", "maintenance-window.bat": "1,3,0,6", "driver-refresh.bat": "2,3,0",
+    "branch-sites.bat": "0,0,1,0,5", "vendor-tools.bat": "0,9", "bin-folder-calls.bat": "0,0,3",
+    "usb-stick-update.bat": "0,2", "program-files-fw.bat": "4,0", "update-menu.bat": "1,0,0",
+}
+SCRIPTS = sorted(n for n in os.listdir(HERE) if n.endswith((".bat", ".cmd")))
+DATA = sorted(n for n in os.listdir(HERE) if n.endswith(".txt"))
+WARNING = "Warning: The parameter -s or --select is not supported by tolvex. It will be ignored!"
+HEADER = "The translated command is: "
+VARIABLE = re.compile(r"%%~?[a-zA-Z]*[a-zA-Z]|%~?[a-zA-Z]*[0-9*]|%[^%\s]+%|![^!\s]+!")
+
+
+def wine_run(options, args, cwd, env, out_path, tries=2):  # -> (exit status, stderr); retries a failed start
+    for _ in range(tries):
+        with open(out_path, "wb") as out, open(out_path + ".err", "wb") as err:
+            status = subprocess.run([options.wine] * bool(options.wine) + args, cwd=cwd, stdout=out, stderr=err,
+                                    env=dict(os.environ, WINEDEBUG="-all", **env), timeout=120).returncode
+        error = open(out_path + ".err", encoding="latin-1").read()
+        if "failed to map the shared user data" not in error:
+            return status, error
+    return status, error
+
+
+def lay_out(options, folder, name, text):  # the script's own folder: the script, the lists, the programs
+    for sub in ("bin", "my tools"):
+        os.makedirs(os.path.join(folder, sub))
+        shutil.copyfile(options.legacy, os.path.join(folder, sub, "old-update.exe"))
+        shutil.copyfile(options.standin, os.path.join(folder, sub, "tolvex.exe"))
+    for data in DATA:
+        shutil.copyfile(os.path.join(HERE, data), os.path.join(folder, data))
+    open(os.path.join(folder, name), "wb").write(text)
+
+
+def run_script(options, base, name, text, tag):
+    folder, record = os.path.join(base, "work", name[:-4]), os.path.join(base, f"{name}.{tag}.record")
+    for _ in range(2):
+        shutil.rmtree(folder, ignore_errors=True)
+        lay_out(options, folder, name, text)
+        laid = {os.path.join(d, f) for d, _, fs in os.walk(folder) for f in fs}
+        open(record, "wb").close()
+        status, error = wine_run(options, ["cmd", "/c", name], folder, {"TOLVEX_STANDIN_RECORD": record,
+                                 "TOLVEX_STANDIN_EXIT": EXIT_CODES.get(name, "0")}, f"{record}.out", 1)
+        if "failed to map the shared user data" not in error:  # else cmd or a child failed to start: again
+            break
+    calls = []
+    for line in open(record, encoding="latin-1").read().splitlines():
+        calls.append([line]) if line.startswith("command line: ") else calls[-1].append(line)
+    written = {os.path.relpath(p, folder): open(p, "rb").read() for p in
+               (os.path.join(d, f) for d, _, fs in os.walk(folder) for f in fs) if p not in laid}
+    out = open(f"{record}.out", encoding="latin-1").read().replace("\r\n", "\n").split("\n")
+    texts = [out] + [v.decode("latin-1").replace("\r\n", "\n").split("\n") for v in written.values()]
+    legacy_lines = {t[i + 1] for t in texts for i in range(len(t) - 1) if t[i] == HEADER}  # lines it launched
+    kept = []  # stdout without tolvex-legacy's lines and the stand-in's raw command lines
+    for i, line in enumerate(out):
+        if line == HEADER and out[i - 1] == "" and kept and kept[-1] == "":
+            kept.pop()  # the empty line tolvex-legacy prints for -L
+        if line in (HEADER, WARNING) or line.startswith("The tolvx return code is: ") or \
+                (i and out[i - 1] == HEADER) or line.startswith("[tolvex stand-in] command line: "):
+            continue
+        kept.append(line)
+    return {"status": status, "args": [c[1:] for c in calls], "stdout": kept, "files": written,
+            "direct": [c[0][len("command line: "):] for c in calls if c[0][len("command line: "):] not in legacy_lines]}
+
+
+def scan(options, base):
+    run = os.path.join(base, "scan.json")
+    wine_run(options, [options.migrate, "scan", "--legacy-name", "old-update", "--format", "json", "."],
+             os.path.join(base, "work"), {}, run)
+    return json.load(open(run, encoding="utf-8"))["calls"]
+
+
+def args_pattern(new):  # what a rewritten call's raw command line ends with, its variables as wildcards
+    text = new[re.search(r'tolvex(\.exe)?"?', new, re.I).end():new.index("Vexadyn_Support\\") + 16]
+    parts = VARIABLE.split(text)
+    return re.compile(".*?".join(re.escape(re.sub(r"\^(.)", r"\1", p).replace("%%", "%")) for p in parts) + r"\s*$")
+
+
+def difference(one, two):  # the first place where two results differ, as text
+    if isinstance(one, dict):
+        return "; ".join(f"{k}: before {one.get(k)!r}, after {two.get(k)!r}" for k in sorted({*one, *two})
+                         if one.get(k) != two.get(k))
+    if not isinstance(one, list):
+        return f"before {one}, after {two}"
+    at = next((i for i, (a, b) in enumerate(zip(one, two)) if a != b), min(len(one), len(two)))
+    show = lambda items: repr(items[at]) if at < len(items) else "nothing"
+    return f"{len(one)} vs {len(two)} items; item {at + 1}: before {show(one)}, after {show(two)}"
+
+
+def run_all(options, base, texts, tag):
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        jobs = {n: pool.submit(run_script, options, base, n, texts[n], tag) for n in SCRIPTS}
+        return {n: job.result() for n, job in jobs.items()}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    for flag in ("--legacy", "--migrate", "--standin"):
+        parser.add_argument(flag, required=True, type=os.path.abspath)
+    parser.add_argument("--wine", default="wine")
+    options = parser.parse_args()
+    started, base = time.time(), tempfile.mkdtemp(prefix="tolvex-proof-")
+    try:
+        original = {n: open(os.path.join(HERE, n), "rb").read() for n in SCRIPTS}
+        before = run_all(options, base, original, "before")
+        shutil.rmtree(os.path.join(base, "work"))
+        for name in SCRIPTS:
+            lay_out(options, os.path.join(base, "work", name[:-4]), name, original[name])
+        found = scan(options, base)
+        wine_run(options, [options.migrate, "fix", "--legacy-name", "old-update", "--write", "--no-backup", "."],
+                 os.path.join(base, "work"), {}, os.path.join(base, "fix.out"))
+        fixed = {n: open(os.path.join(base, "work", n[:-4], n), "rb").read() for n in SCRIPTS}
+        left_after = scan(options, base)
+        after = run_all(options, base, fixed, "after")
+        passed, proved = 0, 0
+        for name in SCRIPTS:
+            mine = lambda calls: [c for c in calls if re.split(r"[\\/]", c["file"])[-1] == name]
+            calls, problems = mine(found), []
+            one, two = before[name], after[name]
+            for key in ("status", "args", "files", "stdout"):
+                if one[key] != two[key]:
+                    problems.append(f"{key} differs: " + difference(one[key], two[key]))
+            left = lambda cs: [(c["class"], c["why"], c["old"]) for c in cs if c["class"] != "rewrite"]
+            if left(calls) != left(mine(left_after)) or any(c["class"] == "rewrite" for c in mine(left_after)):
+                problems.append(f"scan after fix: {[(c['line'], c['class'], c['old']) for c in mine(left_after)]}")
+            rewrites = [c for c in calls if c["class"] == "rewrite"]
+            spanned = {c["line"] + k for c in rewrites for k in range(c["old"].count("\n") + 1)}
+            old_lines, new_lines = original[name].split(b"\r\n"), fixed[name].split(b"\r\n")
+            changed = {i + 1 for op, i1, i2, _, _ in difflib.SequenceMatcher(None, old_lines, new_lines, False)
+                       .get_opcodes() if op != "equal" for i in range(i1, i2)}
+            if changed != spanned:
+                problems.append(f"fix changed lines {sorted(changed)}, the rewrites are on lines {sorted(spanned)}")
+            for c in rewrites:
+                if not any(args_pattern(c["new"]).search(raw) for raw in two["direct"]):
+                    problems.append(f"line {c['line']}: the rewritten call never ran: {c['new']}")
+            passed += not problems
+            proved += len(rewrites) * (not problems)
+            print(f"{'PASS' if not problems else 'FAIL'} {name}: {len(calls)} calls, {len(rewrites)} rewritten, "
+                  f"{len(one['args'])}/{len(two['args'])} tool runs, exit {one['status']}/{two['status']}")
+            for problem in problems + [f"rewrite at line {c['line']}: {c['old']}  =>  {c['new']}"
+                                       for c in rewrites if problems]:
+                print("    " + problem)
+        lines = sum(t.count(b"\n") for t in original.values())
+        print(f"{passed} passed, {len(SCRIPTS) - passed} failed")
+        print(f"summary: {len(SCRIPTS)} scripts, {lines} lines, {len(found)} calls found, {proved} rewritten and "
+              f"proved equal (of {sum(c['class'] == 'rewrite' for c in found)}), "
+              f"{sum(c['class'] != 'rewrite' for c in found)} left (review/manual), {time.time() - started:.1f} s")
+        if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
+            with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
+                f.write(f"{passed} {len(SCRIPTS) - passed}\n")
+        return 0 if passed == len(SCRIPTS) else 1
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
