@@ -74,3 +74,13 @@ tolvex_warm_up_wine() {
     rm -f "$log"
     return "$status"
 }
+
+# Microsoft's SARIF validator, which the tests run on tolvex-migrate's SARIF logs: installed
+# from npm into build/npm (Node.js and npm from Debian when the machine has none).
+TOLVEX_SARIF_MULTITOOL=$TOLVEX_ROOT/build/npm/node_modules/.bin/sarif-multitool
+tolvex_install_sarif_multitool() {
+    [ -x "$TOLVEX_SARIF_MULTITOOL" ] && return 0
+    command -v npm >/dev/null || tolvex_install_packages nodejs npm || return 1
+    npm install --prefix "$TOLVEX_ROOT/build/npm" --no-audit --no-fund @microsoft/sarif-multitool@5.7.0 &&
+        [ -x "$TOLVEX_SARIF_MULTITOOL" ]
+}

@@ -1,7 +1,6 @@
 #include "migrate/CallTranslation.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstddef>
 #include <optional>
@@ -10,18 +9,13 @@
 
 #include "app/LegacyTranslation.h"
 #include "params/Parameters.h"
+#include "migrate/ProbeWords.h"
 #include "scripts/CrtArguments.h"
 
 namespace migrate {
 namespace {
 
 using scripts::ScriptCall;
-
-// Words to which the legacy translators give a meaning of their own ("-e all", the keys and the
-// comma that --update-args is searched for). A variable that might hold one of them is tried
-// with each: when the result is more than the variable's text put in place, the call depends on
-// what the variable holds.
-constexpr std::array<const char*, 5> kProbeWords = {"all", "a,b", "--backup", "--user=u", "--password=p"};
 
 constexpr const char* kToolName = "tolvex";
 

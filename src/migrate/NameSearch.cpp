@@ -36,16 +36,40 @@ Block Folded(Block block) {
     return block | static_cast<std::uint8_t>(0x20);
 }
 
+// Letters from the most to the least common in English text; a byte that is no letter is rarer
+// still in scripts.
+constexpr std::string_view kLetterFrequency = "etaoinsrhldcumfpgwybvkxjqz";
+
+// The position in `name` (not its first or last) whose byte is the least likely in a script:
+// testing it with those two rules out most places at once.
+std::size_t RarestInside(const std::string& name) {
+    std::size_t best = name.size() / 2;
+    std::size_t bestRank = 0;
+    for (std::size_t i = 1; i + 1 < name.size(); ++i) {
+        const std::size_t letter = kLetterFrequency.find(name[i]);
+        const std::size_t rank = letter == std::string_view::npos ? kLetterFrequency.size() : letter;
+        if (rank > bestRank) {
+            best = i;
+            bestRank = rank;
+        }
+    }
+    return best;
+}
+
 bool Contains(std::string_view text, const std::string& name) {
     const std::size_t span = name.size() - 1;
     if (text.size() < name.size()) {
         return false;
     }
+    const std::size_t inside = RarestInside(name);
     const auto first = static_cast<std::uint8_t>(name.front() | 0x20);
+    const auto middle = static_cast<std::uint8_t>(name[inside] | 0x20);
     const auto last = static_cast<std::uint8_t>(name.back() | 0x20);
     std::size_t at = 0;
     for (; at + span + kBlock <= text.size(); at += kBlock) {
-        const Block hits = (Folded(Load(text.data() + at)) == first) & (Folded(Load(text.data() + at + span)) == last);
+        const Block hits = (Folded(Load(text.data() + at)) == first) &
+                           (Folded(Load(text.data() + at + inside)) == middle) &
+                           (Folded(Load(text.data() + at + span)) == last);
         std::uint64_t low = 0;
         std::uint64_t high = 0;
         std::memcpy(&low, &hits, sizeof(low));

@@ -9,6 +9,7 @@
 
 #include "app/CommandDispatch.h"
 #include "app/LegacyTranslation.h"
+#include "migrate/ProbeWords.h"
 #include "params/Parameters.h"
 
 namespace migrate {
@@ -77,7 +78,30 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// The option as typed with a value, when its translator uses one, or alone.
+// The values among the probe words that change the translation of `valued` beyond being
+// copied in place of VALUE, and what the option then becomes.
+std::vector<std::pair<std::string, std::string>> SpecialValues(const std::string& keyword, const std::string& base,
+                                                               const std::vector<std::string>& valued,
+                                                               const std::string& becomes) {
+    std::vector<std::pair<std::string, std::string>> special;
+    const std::string value = kValue;
+    for (const char* probe : kProbeWords) {
+        std::vector<std::string> words = valued;
+        words.back().replace(words.back().find(value), value.size(), probe);
+        const Run tried = Translate(keyword, words);
+        std::string expected = becomes;
+        for (std::size_t at = expected.find(value); at != std::string::npos; at = expected.find(value, at)) {
+            expected.replace(at, value.size(), probe);
+            at += std::string(probe).size();
+        }
+        if (tried.line && Added(base, *tried.line) != expected) {
+            special.emplace_back(probe, Added(base, *tried.line));
+        }
+    }
+    return special;
+}
+
+// The option as typed with a value, when its translator uses the value, or alone.
 MappedOption MapOption(const std::string& keyword, const std::string& base, const std::string& first,
                        const std::string& second) {
     MappedOption mapped;
@@ -87,9 +111,13 @@ MappedOption MapOption(const std::string& keyword, const std::string& base, cons
     }
     const Run withValue = Translate(keyword, valued);
     const Run alone = Translate(keyword, {first});
+    if (withValue.line) {
+        mapped.special = SpecialValues(keyword, base, valued, Added(base, *withValue.line));
+    }
     // An option its translator refuses either way is shown as it would be used, with a value.
-    const bool takesValue =
-        withValue.line ? !alone.line || withValue.line->find(kValue) != std::string::npos : !alone.line;
+    const bool takesValue = withValue.line ? !alone.line || withValue.line->find(kValue) != std::string::npos ||
+                                                 !mapped.special.empty()
+                                           : !alone.line;
     const Run& run = takesValue ? withValue : alone;
     for (const std::string& name : {first, second}) {
         if (!name.empty()) {
@@ -100,6 +128,9 @@ MappedOption MapOption(const std::string& keyword, const std::string& base, cons
     mapped.refused = !run.line;
     mapped.becomes = run.line ? Added(base, *run.line) : std::string();
     mapped.prints = OneLine(run.messages);
+    if (!takesValue) {
+        mapped.special.clear();
+    }
     return mapped;
 }
 
@@ -118,6 +149,9 @@ std::string MarkdownRow(const MappedOption& option) {
         becomes = "refused alone: " + Code(option.prints);
     } else if (!option.prints.empty()) {
         becomes += "; prints " + Code(option.prints);
+    }
+    for (const auto& [value, special] : option.special) {
+        becomes += "; with VALUE " + Code(value) + ": " + (special.empty() ? std::string("nothing") : Code(special));
     }
     return "| " + legacy + " | " + becomes + " |\n";
 }
@@ -163,10 +197,15 @@ std::string MapJson(const std::vector<MappedCommand>& commands) {
     for (const MappedCommand& command : commands) {
         nlohmann::ordered_json options = nlohmann::ordered_json::array();
         for (const MappedOption& option : command.options) {
+            nlohmann::ordered_json special = nlohmann::ordered_json::array();
+            for (const auto& [value, becomes] : option.special) {
+                special.push_back({{"value", value}, {"becomes", becomes}});
+            }
             options.push_back({{"legacy", option.legacy},
                                {"becomes", option.becomes},
                                {"prints", option.prints},
-                               {"refused", option.refused}});
+                               {"refused", option.refused},
+                               {"special", special}});
         }
         list.push_back({{"keywords", command.keywords}, {"command", command.command}, {"options", options}});
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace migrate {
@@ -13,6 +14,9 @@ struct MappedOption {
     std::string becomes;
     // What tolvex-legacy prints for it on its own (a warning, or why it refuses it alone).
     std::string prints;
+    // For a value that changes the translation beyond being copied: the value, and what the
+    // option then becomes.
+    std::vector<std::pair<std::string, std::string>> special;
     bool refused = false;
 };
 
