@@ -1,44 +1,45 @@
 #include "migrate/JsonReport.h"
 
-#include <nlohmann/json.hpp>
+#include "migrate/JsonValue.h"
 
 namespace migrate {
 
 std::string JsonReport(const std::vector<ScriptOutcome>& outcomes, const std::vector<std::string>& errors) {
-    nlohmann::ordered_json calls = nlohmann::ordered_json::array();
-    nlohmann::ordered_json failures = nlohmann::ordered_json::array();
+    JsonValue calls = JsonValue::Array();
+    JsonValue failures = JsonValue::Array();
     for (const std::string& error : errors) {
-        failures.push_back(error);
+        failures.Append(error);
     }
     for (const ScriptOutcome& outcome : outcomes) {
         if (!outcome.error.empty()) {
-            failures.push_back(outcome.script.display + ": " + outcome.error);
+            failures.Append(outcome.script.display + ": " + outcome.error);
         }
         if (!outcome.migration) {
             continue;
         }
         for (const Finding& finding : outcome.migration->Findings()) {
             const bool rewrite = finding.verdict == Verdict::kRewrite;
-            calls.push_back({{"file", outcome.script.display},
-                             {"line", finding.line},
-                             {"column", finding.column},
-                             {"class", VerdictName(finding.verdict)},
-                             {"why", finding.why},
-                             {"old", finding.oldLines},
-                             {"new", rewrite ? nlohmann::ordered_json(finding.newLines) : nlohmann::ordered_json()}});
+            calls.Append(JsonValue::Object()
+                             .Set("file", outcome.script.display)
+                             .Set("line", JsonValue::Number(finding.line))
+                             .Set("column", JsonValue::Number(finding.column))
+                             .Set("class", VerdictName(finding.verdict))
+                             .Set("why", finding.why)
+                             .Set("old", finding.oldLines)
+                             .Set("new", rewrite ? JsonValue(finding.newLines) : JsonValue()));
         }
     }
     const Tally tally = CountOutcomes(outcomes);
-    const nlohmann::ordered_json document = {
-        {"calls", calls},
-        {"errors", failures},
-        {"summary",
-         {{"files", tally.files},
-          {"calls", tally.calls},
-          {"rewrite", tally.rewrite},
-          {"review", tally.review},
-          {"manual", tally.manual}}}};
-    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    return JsonValue::Object()
+        .Set("calls", calls)
+        .Set("errors", failures)
+        .Set("summary", JsonValue::Object()
+                            .Set("files", JsonValue::Number(tally.files))
+                            .Set("calls", JsonValue::Number(tally.calls))
+                            .Set("rewrite", JsonValue::Number(tally.rewrite))
+                            .Set("review", JsonValue::Number(tally.review))
+                            .Set("manual", JsonValue::Number(tally.manual)))
+        .Dump();
 }
 
 }  // namespace migrate

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 
 #include "app/CommandDispatch.h"
 #include "app/LegacyTranslation.h"
+#include "migrate/JsonValue.h"
 #include "migrate/ProbeWords.h"
 #include "params/Parameters.h"
 
@@ -193,25 +193,37 @@ std::string MapMarkdown(const std::vector<MappedCommand>& commands) {
 }
 
 std::string MapJson(const std::vector<MappedCommand>& commands) {
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const MappedCommand& command : commands) {
-        nlohmann::ordered_json options = nlohmann::ordered_json::array();
-        for (const MappedOption& option : command.options) {
-            nlohmann::ordered_json special = nlohmann::ordered_json::array();
-            for (const auto& [value, becomes] : option.special) {
-                special.push_back({{"value", value}, {"becomes", becomes}});
-            }
-            options.push_back({{"legacy", option.legacy},
-                               {"becomes", option.becomes},
-                               {"prints", option.prints},
-                               {"refused", option.refused},
-                               {"special", special}});
+    const auto strings = [](const std::vector<std::string>& texts) {
+        JsonValue array = JsonValue::Array();
+        for (const std::string& text : texts) {
+            array.Append(text);
         }
-        list.push_back({{"keywords", command.keywords}, {"command", command.command}, {"options", options}});
+        return array;
+    };
+    JsonValue list = JsonValue::Array();
+    for (const MappedCommand& command : commands) {
+        JsonValue options = JsonValue::Array();
+        for (const MappedOption& option : command.options) {
+            JsonValue special = JsonValue::Array();
+            for (const auto& [value, becomes] : option.special) {
+                special.Append(JsonValue::Object().Set("value", value).Set("becomes", becomes));
+            }
+            options.Append(JsonValue::Object()
+                               .Set("legacy", strings(option.legacy))
+                               .Set("becomes", option.becomes)
+                               .Set("prints", option.prints)
+                               .Set("refused", JsonValue::Boolean(option.refused))
+                               .Set("special", special));
+        }
+        list.Append(JsonValue::Object()
+                        .Set("keywords", strings(command.keywords))
+                        .Set("command", command.command)
+                        .Set("options", options));
     }
-    const nlohmann::ordered_json document = {{"output", "--output <SYSTEMDRIVE>\\Vexadyn_Support\\"},
-                                             {"commands", list}};
-    return document.dump(2) + "\n";
+    return JsonValue::Object()
+        .Set("output", "--output <SYSTEMDRIVE>\\Vexadyn_Support\\")
+        .Set("commands", list)
+        .Dump();
 }
 
 }  // namespace migrate

@@ -1,14 +1,14 @@
 #include "migrate/SarifReport.h"
 
 #include <array>
+#include <utility>
 #include <cctype>
 #include <cstddef>
-#include <nlohmann/json.hpp>
+
+#include "migrate/JsonValue.h"
 
 namespace migrate {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 struct Rule {
     const char* id;
@@ -52,7 +52,7 @@ std::string FileUri(const std::string& path) {
 }
 
 // Line and code-point column (both from 1) of a byte offset into `text`.
-Json Position(const std::string& text, std::size_t offset, const char* lineKey, const char* columnKey) {
+std::pair<std::size_t, std::size_t> Position(const std::string& text, std::size_t offset) {
     std::size_t line = 1;
     std::size_t column = 1;
     for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
@@ -63,16 +63,44 @@ Json Position(const std::string& text, std::size_t offset, const char* lineKey, 
             ++column;
         }
     }
-    return Json{{lineKey, line}, {columnKey, column}};
+    return {line, column};
 }
 
-Json Region(const std::string& text, std::size_t begin, std::size_t end) {
-    Json region = Position(text, begin, "startLine", "startColumn");
-    region.update(Position(text, end, "endLine", "endColumn"));
+JsonValue Region(const std::string& text, std::size_t begin, std::size_t end) {
+    const auto [startLine, startColumn] = Position(text, begin);
+    JsonValue region = JsonValue::Object()
+                           .Set("startLine", JsonValue::Number(startLine))
+                           .Set("startColumn", JsonValue::Number(startColumn));
+    if (end != begin) {
+        const auto [endLine, endColumn] = Position(text, end);
+        region.Set("endLine", JsonValue::Number(endLine)).Set("endColumn", JsonValue::Number(endColumn));
+    }
     return region;
 }
 
-Json Result(const ScriptOutcome& outcome, const Finding& finding) {
+JsonValue Text(const std::string& text) {
+    return JsonValue::Object().Set("text", text);
+}
+
+JsonValue ArtifactLocation(const std::string& uri) {
+    return JsonValue::Object().Set("uri", uri);
+}
+
+JsonValue Fix(const Finding& finding, const std::string& text, const std::string& uri) {
+    JsonValue replacements = JsonValue::Array();
+    for (const Edit& edit : finding.edits) {
+        replacements.Append(JsonValue::Object()
+                                .Set("deletedRegion", Region(text, edit.begin, edit.end))
+                                .Set("insertedContent", Text(edit.text)));
+    }
+    return JsonValue::Object()
+        .Set("description", Text("Call tolvex.exe directly"))
+        .Set("artifactChanges", JsonValue::Array().Append(JsonValue::Object()
+                                                              .Set("artifactLocation", ArtifactLocation(uri))
+                                                              .Set("replacements", replacements)));
+}
+
+JsonValue Result(const ScriptOutcome& outcome, const Finding& finding) {
     const auto rule = static_cast<std::size_t>(finding.verdict);
     const std::string& text = outcome.migration->Text();
     const std::string uri = FileUri(outcome.script.display);
@@ -81,22 +109,18 @@ Json Result(const ScriptOutcome& outcome, const Finding& finding) {
     for (std::size_t line = 1; line < finding.line; ++line) {
         lineStart = text.find('\n', lineStart) + 1;
     }
-    Json region = Position(text, lineStart + finding.column - 1, "startLine", "startColumn");
-    Json result = {{"ruleId", kRules[rule].id},
-                   {"ruleIndex", rule},
-                   {"level", kRules[rule].level},
-                   {"message", {{"text", std::string(kRules[rule].id) + ": " + finding.why}}},
-                   {"locations", Json::array({{{"physicalLocation",
-                                                {{"artifactLocation", {{"uri", uri}}}, {"region", region}}}}})}};
+    const std::size_t at = lineStart + finding.column - 1;
+    JsonValue result = JsonValue::Object()
+                           .Set("ruleId", kRules[rule].id)
+                           .Set("ruleIndex", JsonValue::Number(rule))
+                           .Set("level", kRules[rule].level)
+                           .Set("message", Text(std::string(kRules[rule].id) + ": " + finding.why))
+                           .Set("locations", JsonValue::Array().Append(JsonValue::Object().Set(
+                                                 "physicalLocation", JsonValue::Object()
+                                                                         .Set("artifactLocation", ArtifactLocation(uri))
+                                                                         .Set("region", Region(text, at, at)))));
     if (finding.verdict == Verdict::kRewrite) {
-        Json replacements = Json::array();
-        for (const Edit& edit : finding.edits) {
-            replacements.push_back(
-                {{"deletedRegion", Region(text, edit.begin, edit.end)}, {"insertedContent", {{"text", edit.text}}}});
-        }
-        result["fixes"] = Json::array(
-            {{{"description", {{"text", "Call tolvex.exe directly"}}},
-              {"artifactChanges", Json::array({{{"artifactLocation", {{"uri", uri}}}, {"replacements", replacements}}})}}});
+        result.Set("fixes", JsonValue::Array().Append(Fix(finding, text, uri)));
     }
     return result;
 }
@@ -105,45 +129,53 @@ Json Result(const ScriptOutcome& outcome, const Finding& finding) {
 
 std::string SarifReport(const std::vector<ScriptOutcome>& outcomes, const std::vector<std::string>& errors,
                         const std::string& version) {
-    Json rules = Json::array();
+    JsonValue rules = JsonValue::Array();
     for (const Rule& rule : kRules) {
-        rules.push_back({{"id", rule.id},
-                         {"name", rule.name},
-                         {"shortDescription", {{"text", rule.description}}},
-                         {"fullDescription", {{"text", rule.description}}},
-                         {"defaultConfiguration", {{"level", rule.level}}},
-                         {"help", {{"text", rule.description}}}});
+        rules.Append(JsonValue::Object()
+                         .Set("id", rule.id)
+                         .Set("name", rule.name)
+                         .Set("shortDescription", Text(rule.description))
+                         .Set("fullDescription", Text(rule.description))
+                         .Set("defaultConfiguration", JsonValue::Object().Set("level", rule.level))
+                         .Set("help", Text(rule.description)));
     }
-    Json results = Json::array();
-    Json notifications = Json::array();
+    JsonValue results = JsonValue::Array();
+    JsonValue notifications = JsonValue::Array();
+    bool failed = !errors.empty();
     for (const std::string& error : errors) {
-        notifications.push_back({{"level", "error"}, {"message", {{"text", error}}}});
+        notifications.Append(JsonValue::Object().Set("level", "error").Set("message", Text(error)));
     }
     for (const ScriptOutcome& outcome : outcomes) {
         if (!outcome.error.empty()) {
-            notifications.push_back(
-                {{"level", "error"}, {"message", {{"text", outcome.script.display + ": " + outcome.error}}}});
+            failed = true;
+            notifications.Append(JsonValue::Object()
+                                     .Set("level", "error")
+                                     .Set("message", Text(outcome.script.display + ": " + outcome.error)));
         }
         if (outcome.migration) {
             for (const Finding& finding : outcome.migration->Findings()) {
-                results.push_back(Result(outcome, finding));
+                results.Append(Result(outcome, finding));
             }
         }
     }
-    const Json log = {
-        {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-        {"version", "2.1.0"},
-        {"runs", Json::array({{{"tool",
-                                {{"driver",
-                                  {{"name", "tolvex-migrate"},
-                                   {"version", version},
-                                   {"semanticVersion", version},
-                                   {"rules", rules}}}}},
-                               {"invocations", Json::array({{{"executionSuccessful", notifications.empty()},
-                                                             {"toolExecutionNotifications", notifications}}})},
-                               {"columnKind", "unicodeCodePoints"},
-                               {"results", results}}})}};
-    return log.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    const JsonValue driver = JsonValue::Object()
+                                 .Set("name", "tolvex-migrate")
+                                 .Set("version", version)
+                                 .Set("semanticVersion", version)
+                                 .Set("rules", rules);
+    const JsonValue invocation = JsonValue::Object()
+                                     .Set("executionSuccessful", JsonValue::Boolean(!failed))
+                                     .Set("toolExecutionNotifications", notifications);
+    const JsonValue run = JsonValue::Object()
+                              .Set("tool", JsonValue::Object().Set("driver", driver))
+                              .Set("invocations", JsonValue::Array().Append(invocation))
+                              .Set("columnKind", "unicodeCodePoints")
+                              .Set("results", results);
+    return JsonValue::Object()
+        .Set("$schema", "https://json.schemastore.org/sarif-2.1.0.json")
+        .Set("version", "2.1.0")
+        .Set("runs", JsonValue::Array().Append(run))
+        .Dump();
 }
 
 }  // namespace migrate
