@@ -6,6 +6,7 @@
 
 #include "migrate/BatchAssignments.h"
 #include "migrate/NameSearch.h"
+#include "migrate/PercentPairs.h"
 #include "scripts/BatchReader.h"
 #include "scripts/PowerShellReader.h"
 
@@ -153,7 +154,13 @@ void ScriptMigration::FindAndTranslate(bool batch, const std::vector<std::string
         if (outcome.verdict == Verdict::kRewrite) {
             finding.edits = {{call.name.begin, call.name.end, outcome.name},
                              {call.arguments.begin, call.arguments.end, outcome.arguments}};
-            finding.newLines = ApplyEdits(text, begin, end, finding.edits);
+            if (batch && !PercentPairsStay(text, finding.edits)) {
+                finding.verdict = Verdict::kReview;
+                finding.why = "a % sign elsewhere on its line would pair with one of the new call's";
+                finding.edits.clear();
+            } else {
+                finding.newLines = ApplyEdits(text, begin, end, finding.edits);
+            }
         }
         findings.push_back(finding);
     }
