@@ -4,12 +4,11 @@
 #include <cctype>
 #include <cstddef>
 #include <optional>
-#include <sstream>
 #include <vector>
 
-#include "app/LegacyTranslation.h"
 #include "params/Parameters.h"
 #include "migrate/ProbeWords.h"
+#include "migrate/WordTranslation.h"
 #include "scripts/CrtArguments.h"
 
 namespace migrate {
@@ -18,24 +17,6 @@ namespace {
 using scripts::ScriptCall;
 
 constexpr const char* kToolName = "tolvex";
-
-struct Translation {
-    std::optional<std::string> line;
-    std::string messages;
-};
-
-Translation TranslateWords(const std::vector<std::string>& words, const std::string& systemDrive) {
-    std::vector<const char*> arguments{"tolvex-legacy"};
-    for (const std::string& word : words) {
-        arguments.push_back(word.c_str());
-    }
-    const Parameters parameters(static_cast<int>(arguments.size()), arguments.data());
-    std::ostringstream console;
-    Translation result;
-    result.line = TranslateLegacyCommandLine(parameters, TranslationContext{console, systemDrive});
-    result.messages = console.str();
-    return result;
-}
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -165,7 +146,7 @@ std::optional<std::string> ShapeProblem(const ScriptCall& call) {
 }
 
 // A reason when the result depends on what a variable holds, found by trying the probe words.
-std::optional<std::string> ValueDependence(const ScriptCall& call, const Translation& base,
+std::optional<std::string> ValueDependence(const ScriptCall& call, const WordTranslation& base,
                                            const std::string& systemDrive) {
     for (std::size_t index = 0; index < call.variables.size(); ++index) {
         const std::string placeholder = scripts::Placeholder(index);
@@ -181,7 +162,7 @@ std::optional<std::string> ValueDependence(const ScriptCall& call, const Transla
             for (const std::string& word : call.words) {
                 words.push_back(ReplaceAll(word, placeholder, probe));
             }
-            const Translation tried = TranslateWords(words, systemDrive);
+            const WordTranslation tried = TranslateWords(words, systemDrive);
             if (tried.line == ReplaceAll(*base.line, placeholder, probe) &&
                 tried.messages == ReplaceAll(base.messages, placeholder, probe)) {
                 continue;
@@ -262,12 +243,10 @@ std::optional<std::string> PowerShellWord(const std::string& word, const ScriptC
 }
 
 std::optional<std::string> RenderPowerShell(const std::string& line, const ScriptCall& call, std::string& why) {
+    // After --% the text goes on as written. It holds no double quote: the reader leaves a call
+    // whose text after --% has one (7.3 and later would escape it), and without one no value
+    // can hold a space that the translation would quote.
     if (call.stopParsing) {
-        // 7.3 and later split the text after --% at spaces and escape its quotes again.
-        if (line.find('"') != std::string::npos) {
-            why = "a value holds a space, which PowerShell 5.1 and 7.3 pass on differently after --%";
-            return std::nullopt;
-        }
         return "--% " + ShowVariables(line.substr(line.find_first_not_of(' ')), [&](std::size_t i) {
                    return i < call.variables.size() ? call.variables[i].source : std::string("%SYSTEMDRIVE%");
                });
@@ -386,7 +365,7 @@ CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::st
         return outcome;
     }
     const std::string systemDrive = scripts::Placeholder(call.variables.size());
-    const Translation base = TranslateWords(call.words, systemDrive);
+    const WordTranslation base = TranslateWords(call.words, systemDrive);
     if (!base.line) {
         outcome.verdict = Verdict::kManual;
         const std::string shown = ShowVariables(base.messages, [&](std::size_t i) { return call.variables[i].source; });

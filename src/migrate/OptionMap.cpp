@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "app/CommandDispatch.h"
-#include "app/LegacyTranslation.h"
 #include "migrate/JsonValue.h"
+#include "migrate/WordTranslation.h"
 #include "migrate/ProbeWords.h"
 #include "params/Parameters.h"
 
@@ -18,22 +18,9 @@ namespace {
 constexpr const char* kValue = "VALUE";
 constexpr const char* kDrive = "C:";
 
-struct Run {
-    std::optional<std::string> line;
-    std::string messages;
-};
-
-Run Translate(const std::string& keyword, const std::vector<std::string>& words) {
-    std::vector<const char*> arguments{"tolvex-legacy", keyword.c_str()};
-    for (const std::string& word : words) {
-        arguments.push_back(word.c_str());
-    }
-    const Parameters parameters(static_cast<int>(arguments.size()), arguments.data());
-    std::ostringstream console;
-    Run run;
-    run.line = TranslateLegacyCommandLine(parameters, TranslationContext{console, kDrive});
-    run.messages = console.str();
-    return run;
+WordTranslation Translate(const std::string& keyword, std::vector<std::string> words) {
+    words.insert(words.begin(), keyword);
+    return TranslateWords(words, kDrive);
 }
 
 std::vector<std::string> SplitAtSpaces(const std::string& line) {
@@ -88,7 +75,7 @@ std::vector<std::pair<std::string, std::string>> SpecialValues(const std::string
     for (const char* probe : kProbeWords) {
         std::vector<std::string> words = valued;
         words.back().replace(words.back().find(value), value.size(), probe);
-        const Run tried = Translate(keyword, words);
+        const WordTranslation tried = Translate(keyword, words);
         std::string expected = becomes;
         for (std::size_t at = expected.find(value); at != std::string::npos; at = expected.find(value, at)) {
             expected.replace(at, value.size(), probe);
@@ -109,8 +96,8 @@ MappedOption MapOption(const std::string& keyword, const std::string& base, cons
     if (Parameters::IsLongOption(first)) {
         valued = {first + "=" + kValue};
     }
-    const Run withValue = Translate(keyword, valued);
-    const Run alone = Translate(keyword, {first});
+    const WordTranslation withValue = Translate(keyword, valued);
+    const WordTranslation alone = Translate(keyword, {first});
     if (withValue.line) {
         mapped.special = SpecialValues(keyword, base, valued, Added(base, *withValue.line));
     }
@@ -118,7 +105,7 @@ MappedOption MapOption(const std::string& keyword, const std::string& base, cons
     const bool takesValue = withValue.line ? !alone.line || withValue.line->find(kValue) != std::string::npos ||
                                                  !mapped.special.empty()
                                            : !alone.line;
-    const Run& run = takesValue ? withValue : alone;
+    const WordTranslation& run = takesValue ? withValue : alone;
     for (const std::string& name : {first, second}) {
         if (!name.empty()) {
             const bool isLong = Parameters::IsLongOption(name);

@@ -11,6 +11,8 @@ N failed", also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 
 import argparse, json, os, shutil, subprocess, sys, tempfile
 
+from tally import finish
+
 CALL = b"old up -F -l C:\\fw"
 NEW = b"tolvex update flash --type fw --dir C:\\fw --output %SYSTEMDRIVE%\\Vexadyn_Support\\"
 NEW_PS = NEW.replace(b"%SYSTEMDRIVE%", b'"$env:SYSTEMDRIVE').replace(b"Support\\", b'Support\\"')
@@ -195,11 +197,7 @@ def main():
             print(f"FAIL {function.__name__}: {str(error)[:600]}")
         finally:
             shutil.rmtree(folder, ignore_errors=True)
-    print(f"{passed} passed, {failed} failed")
-    if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
-        with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
-            f.write(f"{passed} {failed}\n")
-    return 1 if failed else 0
+    return finish(passed, failed)
 
 
 if __name__ == "__main__":

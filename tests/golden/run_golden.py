@@ -13,6 +13,8 @@ also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 
 import argparse, concurrent.futures, os, re, shlex, shutil, subprocess, sys, tempfile
 
+from tally import finish
+
 ROW = re.compile(r"^((?:\[[^\]]*\] )*)(.*?) ?=> (\d+) (.*)$")
 
 
@@ -109,12 +111,7 @@ def main():
     for case, problems in zip(cases, results):
         if problems:
             print(f"FAIL {case[0]}: {' '.join(case[2])[:200]}\n  " + "\n  ".join(problems))
-    passed, failed = results.count([]), sum(1 for r in results if r)
-    print(f"{passed} passed, {failed} failed")
-    if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
-        with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
-            f.write(f"{passed} {failed}\n")
-    return 1 if failed else 0
+    return finish(results.count([]), sum(1 for r in results if r))
 
 
 if __name__ == "__main__":

@@ -11,6 +11,8 @@ $TOLVEX_E2E_COUNTS_FILE when set.
 
 import argparse, json, os, re, shutil, subprocess, sys, tempfile
 
+from tally import finish
+
 ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?:: (.*))?$")
 
 
@@ -79,11 +81,7 @@ def main():
     for name, problem in problems.items():
         print(f"FAIL {name}: {problem}")
     total = sum(len(rows) for rows in kinds.values())
-    print(f"{total - len(problems)} passed, {len(problems)} failed")
-    if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
-        with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
-            f.write(f"{total - len(problems)} {len(problems)}\n")
-    return 1 if problems else 0
+    return finish(total - len(problems), len(problems))
 
 
 if __name__ == "__main__":
