@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "params/Parameters.h"
 #include "migrate/ProbeWords.h"
 #include "migrate/WordTranslation.h"
+#include "params/Parameters.h"
 #include "scripts/CrtArguments.h"
 
 namespace migrate {
