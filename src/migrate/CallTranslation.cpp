@@ -209,9 +209,10 @@ std::optional<std::string> PowerShellWord(const std::string& word, const ScriptC
         return std::nullopt;
     }
     std::size_t length = 0;
-    if (word[0] == scripts::kPlaceholderStart && word.find(scripts::kPlaceholderEnd) + 1 == word.size()) {
-        const std::size_t index = PlaceholderIndex(word, 0, length);
-        return index < call.variables.size() ? call.variables[index].source : "$env:SYSTEMDRIVE";
+    // A word that is one variable and nothing else goes as the variable itself.
+    if (word[0] == scripts::kPlaceholderStart && word.find(scripts::kPlaceholderEnd) + 1 == word.size() &&
+        PlaceholderIndex(word, 0, length) < call.variables.size()) {
+        return call.variables[PlaceholderIndex(word, 0, length)].source;
     }
     if (word.find(scripts::kPlaceholderStart) == std::string::npos) {
         bool bare = true;

@@ -100,6 +100,7 @@ def the_diff_is_what_write_does_and_touches_nothing(run):
 def exit_statuses(run):
     run.file("left.bat", b"old up -F > log.txt\r\n" + CALL)
     run.file("none.bat", b"echo old\r\n")
+    run.file("z.bat", b"zold up -F\r\n")
     status, out, _ = run("scan", "--legacy-name", "old", "left.bat")
     expect(out.replace(b"\r\n", b"\n").endswith(b"\n1 files, 2 calls: 1 rewrite, 1 review, 0 manual\n"), f"{out[-60:]!r}")
     for args, status in [(["scan", "none.bat"], 0), (["scan", "--legacy-name", "old", "none.bat"], 0),
@@ -107,11 +108,14 @@ def exit_statuses(run):
                          (["fix", "--legacy-name", "old", "--write", "left.bat"], 1), (["scan"], 2),
                          (["scan", "--format", "xml", "none.bat"], 2), (["scan", "--legacy-name", "", "none.bat"], 2),
                          (["fix", "--no-backup", "none.bat"], 2), (["lint", "none.bat"], 2), (["--help"], 0),
+                         (["scan", "--format", "text", "none.bat"], 0), (["map", "--format", "markdown"], 0),
+                         (["map", "--format", "json"], 0), (["scan", "--legacy-name", "ZOLD.Exe", "z.bat"], 1),
                          (["explain", "up", "-F"], 0), (["explain", "up", "-F", "x"], 1)]:
         got = run(*args)[0]
         expect(got == status, f"{args}: status {got}, expected {status}")
     status, out, _ = run("--version")
     expect(status == 0 and out.strip() == b"tolvex-migrate 1.0.0", f"--version: {out!r}")
+    expect(b"Usage: tolvex-migrate [OPTIONS] SUBCOMMAND" in run("--help")[1], "--help names the program")
 
 
 @check()
@@ -151,7 +155,8 @@ def json_and_sarif_reports(run):
     expect(report["summary"] == {"files": 1, "calls": 2, "rewrite": 1, "review": 0, "manual": 1}, report["summary"])
     call = report["calls"][0]
     expect((call["file"], call["line"], call["column"], call["class"]) == ("s/a.bat", 2, 3, "rewrite"), call)
-    expect(call["new"] == "  " + NEW.decode() and report["calls"][1]["new"] is None, call)
+    expect(call["old"] == "  " + CALL.decode() and call["new"] == "  " + NEW.decode(), call)
+    expect(report["calls"][1]["new"] is None and report["errors"] == [], report)
     status, sarif, _ = run("scan", "--legacy-name", "old", "--format", "sarif", "s")
     log = json.loads(sarif)
     results = log["runs"][0]["results"]
