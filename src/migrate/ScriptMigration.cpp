@@ -64,8 +64,9 @@ std::string LongLine(const std::string& text, std::size_t limit, const char* rea
     for (std::size_t line = 1; start <= text.size(); ++line) {
         std::size_t end = text.find('\n', start);
         end = end == std::string::npos ? text.size() : end;
-        if (end - start > limit) {
-            return "line " + std::to_string(line) + " has " + std::to_string(end - start) + " bytes, more than the " +
+        const std::size_t length = end - start - (end > start && text[end - 1] == '\r' ? 1 : 0);
+        if (length > limit) {
+            return "line " + std::to_string(line) + " has " + std::to_string(length) + " bytes, more than the " +
                    std::to_string(limit) + " " + reader + " reads";
         }
         start = end + 1;
