@@ -98,20 +98,23 @@ def the_diff_is_what_write_does_and_touches_nothing(run):
 
 @check()
 def exit_statuses(run):
-    run.file("left.bat", b"old up -F > log.txt\r\n" + CALL)
+    run.file("left.bat", b"old up -F > log.txt\r\nold up -m %MT%\r\n" + CALL)
     run.file("none.bat", b"echo old\r\n")
     run.file("z.bat", b"zold up -F\r\n")
+    run.file("default.bat", b"TOLVEX-LEGACY.exe up -F\r\n")
     status, out, _ = run("scan", "--legacy-name", "old", "left.bat")
     expect(out.replace(b"\r\n", b"\n") == b"left.bat:1:1: review: its output is redirected (> log.txt)\n"
-           b"    old up -F > log.txt\nleft.bat:2:1: rewrite: every argument is literal\n    " + CALL + b"\n    " +
-           NEW + b"\n1 files, 2 calls: 1 rewrite, 1 review, 0 manual\n", f"{out!r}")
+           b"    old up -F > log.txt\nleft.bat:2:1: rewrite: variables stand only in values that are passed on "
+           b"unchanged\n    old up -m %MT%\n    tolvex update flash --mt %MT% --output %SYSTEMDRIVE%\\Vexadyn_Support\\\n"
+           b"left.bat:3:1: rewrite: every argument is literal\n    " + CALL + b"\n    " +
+           NEW + b"\n1 files, 3 calls: 2 rewrite, 1 review, 0 manual\n", f"{out!r}")
     for args, status in [(["scan", "none.bat"], 0), (["scan", "--legacy-name", "old", "none.bat"], 0),
                          (["scan", "--legacy-name", "old", "left.bat"], 1), (["fix", "--legacy-name", "old", "left.bat"], 1),
                          (["fix", "--legacy-name", "old", "--write", "left.bat"], 1), (["scan"], 2),
                          (["scan", "--format", "xml", "none.bat"], 2), (["scan", "--legacy-name", "", "none.bat"], 2),
                          (["fix", "--no-backup", "none.bat"], 2), (["lint", "none.bat"], 2), (["--help"], 0),
                          (["scan", "--format", "text", "none.bat"], 0), (["map", "--format", "markdown"], 0),
-                         (["map", "--format", "json"], 0), (["scan", "--legacy-name", "ZOLD.Exe", "z.bat"], 1),
+                         (["map", "--format", "json"], 0), (["scan", "--legacy-name", "ZOLD.Exe", "z.bat"], 1), (["scan", "default.bat"], 1),
                          (["explain", "up", "-F"], 0), (["explain", "up", "-F", "x"], 1)]:
         got = run(*args)[0]
         expect(got == status, f"{args}: status {got}, expected {status}")
