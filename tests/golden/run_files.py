@@ -178,9 +178,14 @@ def json_and_sarif_reports(run):
     expect(replacement["deletedRegion"] == {"startLine": 2, "startColumn": 7, "endLine": 2, "endColumn": 21}, replacement)
     notes = log["runs"][0]["invocations"][0]["toolExecutionNotifications"]
     expect(notes == [{"level": "error", "message": {"text": "gone.bat: no such file or folder"}}], notes)
-    special = json.loads(run("map", "--format", "json")[1])["commands"][2]["options"][5]
+    commands = json.loads(run("map", "--format", "json")[1])["commands"]
+    special, alone = commands[2]["options"][5], commands[3]["options"][2]
     expect(special["legacy"] == ["-e VALUE", "--exclude=VALUE"] and special["special"] == [
         {"value": "all", "becomes": "--scope individual"}], special)
+    expect(alone["legacy"] == ["--mm-user=VALUE"] and alone["refused"] is True, alone)
+    absolute = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", os.path.join(run.folder, "s p"))[1])
+    uri = absolute["runs"][0]["results"][0]["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]
+    expect(uri == "file://" + run.folder.replace(" ", "%20") + "/s%20p/a.bat", uri)
     if run.options.sarif_multitool:
         path = run.file("log.sarif", sarif)
         out = subprocess.run([run.options.sarif_multitool, "validate", os.path.join(run.folder, path)],
