@@ -4,20 +4,14 @@
 #include <array>
 #include <cctype>
 
+#include "scripts/AsciiCase.h"
+
 namespace migrate {
 namespace {
 
 // Windows sets these to folders under "C:\Program Files" on every installation.
 constexpr std::array<const char*, 5> kSpacedByWindows = {"PROGRAMFILES", "PROGRAMFILES(X86)", "PROGRAMW6432",
                                                          "COMMONPROGRAMFILES", "COMMONPROGRAMFILES(X86)"};
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return upper;
-}
 
 bool HoldsSpace(std::string_view value, const std::map<std::string, std::size_t>& spaced) {
     if (value.find(' ') != std::string_view::npos) {
@@ -50,7 +44,7 @@ std::string ReferencedName(const std::string& source) {
         return std::string();
     }
     const std::string inner = source.substr(1, source.size() - 2);
-    return Upper(inner.substr(0, inner.find(':')));
+    return scripts::AsciiUppered(inner.substr(0, inner.find(':')));
 }
 
 std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text) {
@@ -62,7 +56,7 @@ std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text) {
         std::string_view command = text.substr(start, end - start);
         start = end + 1;
         const std::size_t first = command.find_first_not_of(" \t@");
-        if (first == std::string_view::npos || Upper(command.substr(first, 4)) != "SET ") {
+        if (first == std::string_view::npos || scripts::AsciiUppered(command.substr(first, 4)) != "SET ") {
             continue;
         }
         command.remove_prefix(first + 4);
@@ -73,7 +67,7 @@ std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text) {
         }
         std::string_view value = command.substr(equals + 1);
         value = value.substr(0, value.find_last_not_of("\r\" \t") + 1);
-        const std::string name = Upper(command.substr(0, equals));
+        const std::string name = scripts::AsciiUppered(command.substr(0, equals));
         if (spaced.count(name) == 0 && HoldsSpace(value, spaced)) {
             spaced.emplace(name, line);
         }

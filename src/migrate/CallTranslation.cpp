@@ -9,6 +9,7 @@
 #include "migrate/ProbeWords.h"
 #include "migrate/WordTranslation.h"
 #include "params/Parameters.h"
+#include "scripts/AsciiCase.h"
 #include "scripts/CrtArguments.h"
 
 namespace migrate {
@@ -59,9 +60,9 @@ std::optional<std::size_t> FirstVariable(const std::string& word) {
 }
 
 // The first variable known to hold a space that `text` refers to, as "%NAME% (set on line N)".
-std::optional<std::string> SpacedVariableIn(std::string text, const std::map<std::string, std::size_t>& spacedVariables) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+std::optional<std::string> SpacedVariableIn(const std::string& source,
+                                            const std::map<std::string, std::size_t>& spacedVariables) {
+    const std::string text = scripts::AsciiUppered(source);
     for (const auto& [name, line] : spacedVariables) {
         for (const std::string& form : {"%" + name + "%", "!" + name + "!"}) {
             if (text.find(form) != std::string::npos) {

@@ -18,6 +18,7 @@
 #include "migrate/TextReport.h"
 #include "migrate/UnifiedDiff.h"
 #include "params/Parameters.h"
+#include "scripts/AsciiCase.h"
 
 namespace {
 
@@ -37,9 +38,7 @@ struct Options {
 
 // Lower case, without a folder and without ".exe": the form the readers compare with.
 std::string NormalName(std::string name) {
-    name = name.substr(name.find_last_of("/\\") + 1);
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
+    name = scripts::AsciiLowered(name.substr(name.find_last_of("/\\") + 1));
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) {
         name.resize(name.size() - 4);
     }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "scripts/AsciiCase.h"
+
 namespace migrate {
 namespace {
 
@@ -11,13 +13,9 @@ using Block = std::uint8_t __attribute__((vector_size(16)));
 
 constexpr std::size_t kBlock = sizeof(Block);
 
-unsigned char Lower(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 bool EqualsAt(std::string_view text, std::size_t at, const std::string& name) {
     for (std::size_t i = 0; i < name.size(); ++i) {
-        if (Lower(static_cast<unsigned char>(text[at + i])) != static_cast<unsigned char>(name[i])) {
+        if (scripts::AsciiLower(text[at + i]) != name[i]) {
             return false;
         }
     }

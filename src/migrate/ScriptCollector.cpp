@@ -4,16 +4,15 @@
 #include <set>
 #include <system_error>
 
+#include "scripts/AsciiCase.h"
+
 namespace migrate {
 namespace {
 
 namespace fs = std::filesystem;
 
 std::string LowerExtension(const fs::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
-    return extension;
+    return scripts::AsciiLowered(path.extension().string());
 }
 
 bool IsPowerShell(const fs::path& path) {

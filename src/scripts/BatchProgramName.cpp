@@ -1,5 +1,7 @@
 #include "scripts/BatchProgramName.h"
 
+#include "scripts/AsciiCase.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -8,32 +10,6 @@ namespace scripts {
 namespace {
 
 constexpr std::string_view kExe = ".exe";
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string Upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 // The name inside a plain "%NAME%" or "!NAME!" reference, or "" for any other form.
 std::string_view ReferenceName(std::string_view source, char delimiter) {
@@ -69,12 +45,12 @@ void BatchProgramName::CollectFileName(const BatchUnit* units, std::size_t count
 
 std::size_t BatchProgramName::LegacyLength() const {
     const std::string_view file = fileName;
-    const bool hasExe = file.size() > kExe.size() && EqualsIgnoreCase(file.substr(file.size() - kExe.size()), kExe);
+    const bool hasExe = file.size() > kExe.size() && EqualsIgnoringCase(file.substr(file.size() - kExe.size()), kExe);
     for (const std::string& name : names) {
-        if (EqualsIgnoreCase(file, name)) {
+        if (EqualsIgnoringCase(file, name)) {
             return file.size();
         }
-        if (hasExe && EqualsIgnoreCase(file.substr(0, file.size() - kExe.size()), name)) {
+        if (hasExe && EqualsIgnoringCase(file.substr(0, file.size() - kExe.size()), name)) {
             return file.size() - kExe.size();
         }
     }
@@ -83,7 +59,7 @@ std::size_t BatchProgramName::LegacyLength() const {
 
 bool BatchProgramName::IsTracked(std::string_view variable) const {
     return std::any_of(tracked.begin(), tracked.end(),
-                       [variable](const std::string& name) { return EqualsIgnoreCase(name, variable); });
+                       [variable](const std::string& name) { return EqualsIgnoringCase(name, variable); });
 }
 
 ProgramMatch BatchProgramName::Match(const std::vector<BatchUnit>& word, std::string_view text, bool delayed) {
@@ -128,9 +104,9 @@ void BatchProgramName::NoteAssignment(std::string_view name, const BatchUnit* va
     CollectFileName(value, count);
     const bool legacy = LegacyLength() > 0;
     const auto known = std::find_if(tracked.begin(), tracked.end(),
-                                    [name](const std::string& tracked) { return EqualsIgnoreCase(tracked, name); });
+                                    [name](const std::string& tracked) { return EqualsIgnoringCase(tracked, name); });
     if (legacy && known == tracked.end()) {
-        tracked.push_back(Upper(name));
+        tracked.push_back(AsciiUppered(name));
     } else if (!legacy && known != tracked.end()) {
         tracked.erase(known);
     }

@@ -1,26 +1,12 @@
 #include "scripts/PowerShellNames.h"
 
+#include "scripts/AsciiCase.h"
+
 namespace scripts {
 
 namespace {
 
 constexpr std::string_view kExe = ".exe";
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithFolded(std::string_view text, std::string_view lowerPrefix) {
-    if (text.size() < lowerPrefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
-        if (Lower(text[i]) != lowerPrefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
@@ -38,11 +24,11 @@ bool JoinsWord(char c) {
 std::size_t PowerShellNames::FileNameAt(std::string_view text, std::size_t& nameLength) const {
     std::size_t best = 0;
     for (const std::string& name : names) {
-        if (name.empty() || !StartsWithFolded(text, name)) {
+        if (name.empty() || !StartsWithIgnoringCase(text, name)) {
             continue;
         }
         const std::size_t length =
-            StartsWithFolded(text.substr(name.size()), kExe) ? name.size() + kExe.size() : name.size();
+            StartsWithIgnoringCase(text.substr(name.size()), kExe) ? name.size() + kExe.size() : name.size();
         if (length > best) {
             best = length;
             nameLength = name.size();

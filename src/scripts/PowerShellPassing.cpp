@@ -1,5 +1,7 @@
 #include "scripts/PowerShellPassing.h"
 
+#include "scripts/AsciiCase.h"
+
 #include <cstddef>
 
 #include "scripts/PowerShellText.h"
@@ -24,10 +26,6 @@ bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Skips digits (or hex digits) from `i`; returns how many.
 std::size_t SkipDigits(std::string_view token, std::size_t& i, bool hex) {
     const std::size_t start = i;
@@ -47,7 +45,7 @@ bool SkipDecimal(std::string_view token, std::size_t& i) {
     if (digits == 0) {
         return false;
     }
-    if (i < token.size() && Lower(token[i]) == 'e') {
+    if (i < token.size() && AsciiLower(token[i]) == 'e') {
         ++i;
         if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
             ++i;
@@ -60,13 +58,13 @@ bool SkipDecimal(std::string_view token, std::size_t& i) {
 // Type suffixes (l d u y s n, as in 10l or 5ul) and multipliers (kb mb gb tb pb).
 bool SkipSuffixes(std::string_view token, std::size_t& i) {
     for (int n = 0; n < 2 && i < token.size(); ++n) {
-        const char c = Lower(token[i]);
+        const char c = AsciiLower(token[i]);
         if (c == 'l' || c == 'd' || c == 'u' || c == 'y' || c == 's' || c == 'n') {
             ++i;
         }
     }
-    if (i + 1 < token.size() && Lower(token[i + 1]) == 'b') {
-        const char c = Lower(token[i]);
+    if (i + 1 < token.size() && AsciiLower(token[i + 1]) == 'b') {
+        const char c = AsciiLower(token[i]);
         if (c == 'k' || c == 'm' || c == 'g' || c == 't' || c == 'p') {
             i += 2;
         }
@@ -105,7 +103,7 @@ bool IsNumberLiteral(std::string_view token) {
     if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
         ++i;
     }
-    if (i + 1 < token.size() && token[i] == '0' && Lower(token[i + 1]) == 'x') {
+    if (i + 1 < token.size() && token[i] == '0' && AsciiLower(token[i + 1]) == 'x') {
         i += 2;
         if (SkipDigits(token, i, true) == 0) {
             return false;

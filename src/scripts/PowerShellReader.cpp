@@ -1,5 +1,7 @@
 #include "scripts/PowerShellReader.h"
 
+#include "scripts/AsciiCase.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <utility>
@@ -69,22 +71,6 @@ constexpr const char* kInside = "inside ";
 
 enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression };
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsFolded(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (Lower(text[i]) != lower[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The file name of a command token: after the last '\' or '/'.
 std::string_view FileName(std::string_view path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -93,10 +79,10 @@ std::string_view FileName(std::string_view path) {
 
 CommandKind KindOf(std::string_view path) {
     const std::string_view name = FileName(path);
-    if (EqualsFolded(name, "start-process") || EqualsFolded(name, "start") || EqualsFolded(name, "saps")) {
+    if (EqualsIgnoringCase(name, "start-process") || EqualsIgnoringCase(name, "start") || EqualsIgnoringCase(name, "saps")) {
         return CommandKind::kStartProcess;
     }
-    if (EqualsFolded(name, "invoke-expression") || EqualsFolded(name, "iex")) {
+    if (EqualsIgnoringCase(name, "invoke-expression") || EqualsIgnoringCase(name, "iex")) {
         return CommandKind::kInvokeExpression;
     }
     return CommandKind::kOther;
@@ -109,14 +95,14 @@ bool IsArgumentListParameter(std::string_view text) {
     }
     const std::string_view name = text.substr(1);
     constexpr std::string_view kFull = "argumentlist";
-    return EqualsFolded(name, "args") || (name.size() <= kFull.size() && EqualsFolded(name, kFull.substr(0, name.size())));
+    return EqualsIgnoringCase(name, "args") || (name.size() <= kFull.size() && EqualsIgnoringCase(name, kFull.substr(0, name.size())));
 }
 
 // A variable's name as the reader keys it: lower case, without a scope.
 std::string VariableKey(std::string_view name) {
     std::string key;
     for (const char c : name) {
-        key += Lower(c);
+        key += AsciiLower(c);
     }
     for (const std::string_view scope : {"script:", "global:", "local:", "private:"}) {
         if (key.compare(0, scope.size(), scope) == 0) {
@@ -569,7 +555,7 @@ std::size_t Reader::PipelineKeywordEnd(std::size_t pos) const {
         return 0;
     }
     const std::string_view word = text.Slice(pos, end);
-    return EqualsFolded(word, "return") || EqualsFolded(word, "throw") || EqualsFolded(word, "exit") ? end : 0;
+    return EqualsIgnoringCase(word, "return") || EqualsIgnoringCase(word, "throw") || EqualsIgnoringCase(word, "exit") ? end : 0;
 }
 
 bool Reader::StartsCommandName(std::size_t pos) const {
@@ -1568,14 +1554,6 @@ std::size_t Reader::EnvironmentReferenceEnd(std::size_t pos, std::size_t end) co
 }  // namespace
 
 std::vector<ScriptCall> FindPowerShellCalls(std::string_view text, const std::vector<std::string>& legacyNames) {
-    // Every finding holds a name somewhere in the text; most scripts hold none.
-    const auto folded = [](char a, char b) { return Lower(a) == b; };
-    const bool named = std::any_of(legacyNames.begin(), legacyNames.end(), [&](const std::string& name) {
-        return !name.empty() && std::search(text.begin(), text.end(), name.begin(), name.end(), folded) != text.end();
-    });
-    if (!named) {
-        return {};
-    }
     Reader reader(text, legacyNames);
     return reader.Read();
 }
