@@ -37,8 +37,10 @@ tolvex_install_packages() {
         sudo=sudo
     fi
     # shellcheck disable=SC2086  # one word per package
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update &&
-        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+    # Wait for another installer holding dpkg's lock (a second checkout's run, the machine's own
+    # updates) instead of failing at once.
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update &&
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y $missing
 }
 
 # Configures and builds one CMake preset (host, windows) in the repository.
@@ -83,4 +85,18 @@ tolvex_install_sarif_multitool() {
     command -v npm >/dev/null || tolvex_install_packages nodejs npm || return 1
     npm install --prefix "$TOLVEX_ROOT/build/npm" --no-audit --no-fund @microsoft/sarif-multitool@5.7.0 &&
         [ -x "$TOLVEX_SARIF_MULTITOOL" ]
+}
+
+# A real PowerShell, which the tests run the PowerShell reader's cases and scripts in: the .NET
+# tool from NuGet, installed into build/pwsh. 7.7.0, the version taken by default, does not
+# install; 7.6.10 does. Where no .NET SDK exists (a plain Debian machine) it is not installed and
+# returns 1: the PowerShell checks then report themselves as skipped.
+TOLVEX_PWSH_VERSION=7.6.10
+TOLVEX_PWSH=$TOLVEX_ROOT/build/pwsh/pwsh
+tolvex_install_pwsh() {
+    [ -x "$TOLVEX_PWSH" ] && return 0
+    command -v dotnet >/dev/null || { echo "No .NET SDK: PowerShell is not installed." >&2; return 1; }
+    DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1 \
+        dotnet tool install PowerShell --version "$TOLVEX_PWSH_VERSION" --tool-path "$TOLVEX_ROOT/build/pwsh" &&
+        [ -x "$TOLVEX_PWSH" ]
 }

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """What tolvex-migrate does with files and folders: encodings, line ends, backups, errors, exit
-statuses, the diff, the walk, the JSON and SARIF reports, and the README's option map.
+statuses, the diff, the walk, the JSON and SARIF reports, and the option map in docs/migrate.md.
 
-    run_files.py --program P [--wine wine] [--sarif-multitool TOOL] [--readme README.md]
+    run_files.py --program P [--wine wine] [--sarif-multitool TOOL] [--readme docs/migrate.md]
 
 Each check runs P on files in a fresh folder. Checks that need POSIX links or permissions, the
-SARIF validator or the README run only where those are given or work. Ends with "N passed,
+SARIF validator or the option map's document run only where those are given or work. Ends with "N passed,
 N failed", also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 """
 
@@ -201,7 +201,7 @@ def the_readme_shows_the_option_map_as_the_program_prints_it(run):
     begin, end = "<!-- map: tolvex-migrate map -->\n", "<!-- end of map -->"
     shown = text[text.index(begin) + len(begin):text.index(end)].strip()
     printed = run("map")[1].decode().replace("\r\n", "\n").strip()
-    expect(shown == printed, "README's map differs from `tolvex-migrate map`: run it and paste the output")
+    expect(shown == printed, "docs/migrate.md's map differs from `tolvex-migrate map`: run it and paste the output")
 
 
 def main():
