@@ -1,0 +1,286 @@
+#include "scripts/PowerShellArgumentReader.h"
+
+#include <string>
+#include <utility>
+
+#include "scripts/AsciiCase.h"
+#include "scripts/CrtArguments.h"
+#include "scripts/PowerShellPassing.h"
+#include "scripts/PowerShellReasons.h"
+
+namespace scripts {
+
+namespace {
+
+constexpr std::size_t kNoArgument = static_cast<std::size_t>(-1);
+
+// -ArgumentList of Start-Process, by any prefix, or its alias -Args.
+bool IsArgumentListParameter(std::string_view text) {
+    if (text.size() < 2 || text[0] != '-') {
+        return false;
+    }
+    const std::string_view name = text.substr(1);
+    constexpr std::string_view kFull = "argumentlist";
+    return EqualsIgnoringCase(name, "args") || (name.size() <= kFull.size() && EqualsIgnoringCase(name, kFull.substr(0, name.size())));
+}
+
+}  // namespace
+
+CommandKind PowerShellArgumentReader::KindOf(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (EqualsIgnoringCase(name, "start-process") || EqualsIgnoringCase(name, "start") || EqualsIgnoringCase(name, "saps")) {
+        return CommandKind::kStartProcess;
+    }
+    if (EqualsIgnoringCase(name, "invoke-expression") || EqualsIgnoringCase(name, "iex")) {
+        return CommandKind::kInvokeExpression;
+    }
+    return CommandKind::kOther;
+}
+
+// NOLINTBEGIN(misc-no-recursion): an argument holds brackets, and they hold statements with
+// commands; PowerShellCursor::kMaxDepth bounds the depth.
+
+// Reads a command's arguments up to the end of the command. For the legacy program `call` gets
+// them; for another command `call` is scratch and only naming arguments are looked at.
+void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind) {
+    std::size_t first = kNoArgument;
+    std::size_t last = call.program.end;
+    bool redirected = false;
+    OtherCommand other;
+    char stream = '1';
+    char merge = '\0';
+    while (true) {
+        scan.SkipInline();
+        if (scan.AtCommandEnd()) {
+            break;
+        }
+        const char c = scan.text.At(scan.pos);
+        if (c == '&') {
+            ++scan.pos;
+            Review(call, kBackground);
+            break;
+        }
+        if (c == '#') {
+            scan.SkipLineComment();
+        } else if (RedirectionLength(scan.pos, stream, merge) > 0) {
+            ScanRedirection(call);
+            redirected = first != kNoArgument;
+        } else if (c == '<') {
+            ++scan.pos;
+            SetManual(call, kInputRedirection);
+        } else {
+            if (redirected) {
+                Review(call, kRedirectionBetween);
+            }
+            first = first == kNoArgument ? scan.pos : first;
+            if (StopParsingAt(scan.pos)) {
+                last = ScanVerbatim(call);
+                break;
+            }
+            ScanOneArgument(call, kind, other);
+            last = scan.pos;
+        }
+    }
+    call.arguments = first == kNoArgument ? ByteRange{call.program.end, call.program.end} : ByteRange{first, last};
+}
+
+void PowerShellArgumentReader::ScanOneArgument(ScriptCall& call, CommandKind kind, OtherCommand& other) {
+    const std::size_t begin = scan.pos;
+    PowerShellWord arg;
+    words.ScanArgumentElement(arg, call, true);
+    ScanArrayRest(arg, call);
+    if (kind != CommandKind::kLegacy) {
+        NoteOtherArgument(kind, begin, other);
+        return;
+    }
+    if (arg.value == "--%") {
+        arg.Review(kQuotedStopParsing);
+    }
+    const char* difference = arg.list ? nullptr : PassingDifference(arg.value);
+    if (difference != nullptr) {
+        arg.Review(difference);
+    }
+    if (!arg.review.empty()) {
+        Review(call, arg.review);
+    }
+    call.words.push_back(std::move(arg.value));
+}
+
+// Commas after an element make an array; for a native program PowerShell joins it again.
+void PowerShellArgumentReader::ScanArrayRest(PowerShellWord& arg, ScriptCall& call) {
+    bool array = false;
+    bool tight = true;
+    while (true) {
+        std::size_t comma = scan.pos;
+        while (scan.text.SpaceLength(comma) + scan.text.ContinuationLength(comma) > 0) {
+            comma += scan.text.SpaceLength(comma) + scan.text.ContinuationLength(comma);
+        }
+        if (scan.text.At(comma) != ',') {
+            break;
+        }
+        array = true;
+        tight = tight && comma == scan.pos;
+        scan.pos = comma + 1;
+        const std::size_t afterComma = scan.pos;
+        scan.SkipLines();
+        tight = tight && scan.pos == afterComma;
+        if (scan.AtCommandEnd() || scan.text.At(scan.pos) == ',') {
+            SetManual(call, kTrailingComma);
+            break;
+        }
+        PowerShellWord element;
+        words.ScanArgumentElement(element, call, true);
+        arg.value += ',';
+        arg.value += element.value;
+        arg.plain = arg.plain && element.plain && !element.value.empty();
+        arg.Review(element.review);
+    }
+    if (array && !(arg.plain && tight)) {
+        arg.Review(kArray);
+    }
+}
+
+void PowerShellArgumentReader::NoteOtherArgument(CommandKind kind, std::size_t begin, OtherCommand& other) {
+    const auto [b, e] = scan.Interior(begin, scan.pos);
+    const std::string_view value = scan.text.Slice(b, e);
+    found.NoteNaming(value);
+    NameMatch match;
+    const bool started =
+        kind == CommandKind::kStartProcess && !other.afterArgumentList && found.names.IsProgramPath(value, match);
+    const bool invoked = kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match);
+    if (!other.reported && (started || invoked)) {
+        found.AddIndirectCall(begin, scan.pos, match, b, started ? kStartProcess : kInvokeExpression);
+        other.reported = true;
+    }
+    other.afterArgumentList = IsArgumentListParameter(value);
+}
+
+// ---- Redirections and stop-parsing ------------------------------------------------------------
+
+// The length of a redirection operator at the start of a token, 0 if none: > >> n> n>> n>&m
+// with n one of 1-6 or *. Sets `stream` to n and `merge` to m ('\0' for a file).
+std::size_t PowerShellArgumentReader::RedirectionLength(std::size_t pos, char& stream, char& merge) const {
+    std::size_t p = pos;
+    const char c = scan.text.At(p);
+    if ((c >= '1' && c <= '6') || c == '*') {
+        if (scan.text.At(p + 1) != '>') {
+            return 0;
+        }
+        stream = c;
+        ++p;
+    } else if (c == '>') {
+        stream = '1';
+    } else {
+        return 0;
+    }
+    ++p;
+    merge = '\0';
+    if (scan.text.At(p) == '>') {
+        ++p;
+    } else if (scan.text.At(p) == '&' && (scan.text.At(p + 1) == '1' || scan.text.At(p + 1) == '2')) {
+        merge = scan.text.At(p + 1);
+        p += 2;
+    }
+    return p - pos;
+}
+
+// Success output sent to a file needs review; the other streams (2> 2>&1 3>) do not. Streams
+// can only be merged into the success stream.
+void PowerShellArgumentReader::ScanRedirection(ScriptCall& call) {
+    char stream = '1';
+    char merge = '\0';
+    scan.pos += RedirectionLength(scan.pos, stream, merge);
+    if (merge != '\0') {
+        if (merge == '2') {
+            SetManual(call, kMergeIntoError);
+        }
+        return;
+    }
+    if (stream == '1' || stream == '*') {
+        Review(call, kRedirected);
+    }
+    scan.SkipInline();
+    if (scan.AtCommandEnd() || scan.text.At(scan.pos) == '&') {
+        SetManual(call, kNoTarget);
+        return;
+    }
+    PowerShellWord target;
+    ScriptCall scratch;
+    words.ScanArgumentElement(target, scratch, false);
+}
+
+bool PowerShellArgumentReader::StopParsingAt(std::size_t pos) const {
+    const PowerShellText& text = scan.text;
+    return text.At(pos) == '-' && text.At(pos + 1) == '-' && text.At(pos + 2) == '%' &&
+           (pos + 3 >= text.Size() || text.SpaceLength(pos + 3) > 0 || text.NewlineLength(pos + 3) > 0);
+}
+
+// After --% the rest of the line goes on as written, up to a '|' or "&&" outside double quotes;
+// only %NAME% expands. The words are the C runtime's split of it. Returns the end of its scan.text.
+std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
+    call.stopParsing = true;
+    scan.pos += 3;
+    const std::size_t begin = scan.pos;
+    bool quoted = false;
+    while (scan.pos < scan.text.Size() && scan.text.NewlineLength(scan.pos) == 0) {
+        const std::size_t quote = scan.text.QuoteLength(scan.pos, QuoteKind::kDouble);
+        const char c = scan.text.At(scan.pos);
+        if (quote > 0) {
+            quoted = !quoted;
+            scan.pos += quote;
+            continue;
+        }
+        if (!quoted && (c == '|' || (c == '&' && scan.text.At(scan.pos + 1) == '&'))) {
+            break;
+        }
+        ++scan.pos;
+    }
+    std::size_t end = scan.pos;
+    while (end > begin && (scan.text.At(end - 1) == ' ' || scan.text.At(end - 1) == '\t')) {
+        --end;
+    }
+    AppendVerbatimWords(call, begin, end);
+    return end;
+}
+
+// The words of the text [begin, end) after --%: %NAME% as placeholders, split as the C runtime does.
+void PowerShellArgumentReader::AppendVerbatimWords(ScriptCall& call, std::size_t begin, std::size_t end) const {
+    std::string line;
+    bool crtQuoted = false;
+    std::size_t backslashes = 0;
+    std::size_t p = begin;
+    while (p < end) {
+        const char c = scan.text.At(p);
+        const std::size_t reference = c == '%' ? EnvironmentReferenceEnd(p, end) : 0;
+        if (reference > 0) {
+            call.variables.push_back({std::string(scan.text.Slice(p, reference)), crtQuoted, false});
+            line += Placeholder(call.variables.size() - 1);
+            backslashes = 0;
+            p = reference;
+            continue;
+        }
+        if (c == '"' || c == '\t') {
+            Review(call, kVerbatimQuote);
+        }
+        crtQuoted = c == '"' && backslashes % 2 == 0 ? !crtQuoted : crtQuoted;
+        backslashes = c == '\\' ? backslashes + 1 : 0;
+        line += c;
+        ++p;
+    }
+    for (std::string& word : SplitCrtArguments(line)) {
+        call.words.push_back(std::move(word));
+    }
+}
+
+// %NAME% at `pos`, NAME without spaces, quotes or '%': returns the end after the second '%', or 0.
+std::size_t PowerShellArgumentReader::EnvironmentReferenceEnd(std::size_t pos, std::size_t end) const {
+    std::size_t p = pos + 1;
+    while (p < end && scan.text.At(p) != '%' && scan.text.At(p) != '"' && scan.text.SpaceLength(p) == 0) {
+        ++p;
+    }
+    return p < end && p > pos + 1 && scan.text.At(p) == '%' ? p + 1 : 0;
+}
+// NOLINTEND(misc-no-recursion)
+
+}  // namespace scripts

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "scripts/PowerShellCursor.h"
+#include "scripts/PowerShellFindings.h"
+#include "scripts/PowerShellWordReader.h"
+#include "scripts/ScriptCall.h"
+
+namespace scripts {
+
+// Which command the arguments being read belong to: the legacy program, whose words are kept,
+// or another command, whose arguments are looked at only for a mention of the program.
+enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression };
+
+// Reads a command's arguments from the cursor to the end of the command: the words (with comma
+// lists joined again, as PowerShell does for a native program), redirections, a trailing '&'
+// and the verbatim text after --%. For the legacy program it fills the call's `words`,
+// `arguments` and `variables`, and its `review` and `manual` reasons: how PowerShell passes each
+// word (PassingDifference) and what around the arguments changes where the output goes.
+class PowerShellArgumentReader {
+public:
+    PowerShellArgumentReader(PowerShellCursor& cursor, PowerShellFindings& findings, PowerShellWordReader& wordReader)
+        : scan(cursor), found(findings), words(wordReader) {}
+
+    // The kind of the command whose program token is `path`: Start-Process and Invoke-Expression
+    // (and their aliases) by the file name after the last '\' or '/', kOther for the rest.
+    static CommandKind KindOf(std::string_view path);
+
+    // Reads the arguments after `call.program`. For kLegacy `call` gets them; for another command
+    // `call` is scratch, and an argument of Start-Process or Invoke-Expression naming the program
+    // is reported to `found` as an indirect call.
+    void ScanArguments(ScriptCall& call, CommandKind kind);
+
+private:
+    // What reading the arguments of Start-Process or Invoke-Expression remembers.
+    struct OtherCommand {
+        bool afterArgumentList = false;
+        bool reported = false;
+    };
+
+    void ScanOneArgument(ScriptCall& call, CommandKind kind, OtherCommand& other);
+    void ScanArrayRest(PowerShellWord& arg, ScriptCall& call);
+    void NoteOtherArgument(CommandKind kind, std::size_t begin, OtherCommand& other);
+    std::size_t RedirectionLength(std::size_t pos, char& stream, char& merge) const;
+    void ScanRedirection(ScriptCall& call);
+    bool StopParsingAt(std::size_t pos) const;
+    std::size_t ScanVerbatim(ScriptCall& call);
+    void AppendVerbatimWords(ScriptCall& call, std::size_t begin, std::size_t end) const;
+    std::size_t EnvironmentReferenceEnd(std::size_t pos, std::size_t end) const;
+
+    PowerShellCursor& scan;
+    PowerShellFindings& found;
+    PowerShellWordReader& words;
+};
+
+}  // namespace scripts

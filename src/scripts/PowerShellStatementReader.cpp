@@ -1,0 +1,477 @@
+#include "scripts/PowerShellStatementReader.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "scripts/AsciiCase.h"
+#include "scripts/PowerShellPassing.h"
+#include "scripts/PowerShellReasons.h"
+
+namespace scripts {
+
+namespace {
+
+constexpr std::size_t kNoCall = static_cast<std::size_t>(-1);
+
+}  // namespace
+
+// NOLINTBEGIN(misc-no-recursion): the reader descends into nested brackets and strings as the
+// script nests them; PowerShellCursor::kMaxDepth bounds the depth.
+
+void PowerShellStatementReader::ScanStatements(char closer, const char* capture, bool hashtable, const char* unclosed) {
+    const std::size_t firstCall = found.calls.size();
+    const char* const outer = found.capture;
+    found.capture = capture;
+    while (true) {
+        scan.SkipSeparators();
+        const char c = scan.text.At(scan.pos);
+        if (scan.pos >= scan.text.Size() || (closer != '\0' && c != closer && (c == ')' || c == '}'))) {
+            if (closer != '\0') {
+                found.Problem(scan.pos, unclosed, false);
+                found.MarkInside(firstCall, unclosed);
+            }
+            break;
+        }
+        if (c == closer) {
+            ++scan.pos;
+            break;
+        }
+        const std::size_t before = scan.pos;
+        if (hashtable) {
+            ScanHashEntry();
+        } else {
+            ScanPipeline();
+        }
+        if (scan.pos == before) {
+            ++scan.pos;  // a stray ) } or ]: PowerShell refuses the script; read on
+        }
+    }
+    found.capture = outer;
+}
+
+void PowerShellStatementReader::ScanGroup(std::size_t openerLength, char closer, const char* capture,
+                                          bool hashtable, const char* unclosed) {
+    const PowerShellCursor::Nesting nesting(scan);
+    if (!nesting.Ok()) {
+        return;
+    }
+    scan.pos += openerLength;
+    ScanStatements(closer, capture, hashtable, unclosed);
+}
+
+void PowerShellStatementReader::ScanIndex() {
+    const PowerShellCursor::Nesting nesting(scan);
+    if (nesting.Ok()) {
+        ++scan.pos;
+        ScanExpression(true);
+    }
+}
+
+// key = value, where the value is a statement; anything else is read as a statement.
+void PowerShellStatementReader::ScanHashEntry() {
+    const std::size_t start = scan.pos;
+    if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
+        PowerShellWord key;
+        ScriptCall scratch;
+        words.ScanQuoted(key, scratch);
+    } else {
+        while (!scan.text.EndsBareword(scan.pos) && scan.text.At(scan.pos) != '=') {
+            ++scan.pos;
+        }
+    }
+    scan.SkipInline();
+    if (scan.text.At(scan.pos) == '=' && scan.pos > start) {
+        ++scan.pos;
+        const char* const outer = found.capture;
+        found.capture = kValue;
+        scan.SkipLines();
+        ScanPipeline();
+        found.capture = outer;
+    } else if (scan.pos == start) {
+        ScanPipeline();
+    }
+}
+
+void PowerShellStatementReader::ScanPipeline() {
+    const PowerShellCursor::Nesting nesting(scan);
+    if (!nesting.Ok()) {
+        return;
+    }
+    const char* const outer = found.capture;
+    while (true) {
+        const std::size_t call = ScanPipelineElement();
+        scan.SkipInline();
+        if (PipeFollows()) {
+            if (call != kNoCall) {
+                Review(found.calls[call], kPiped);
+            }
+            continue;
+        }
+        const char c = scan.text.At(scan.pos);
+        if ((c == '|' || c == '&') && scan.text.At(scan.pos + 1) == c) {
+            scan.pos += 2;
+            scan.SkipLines();
+            continue;
+        }
+        break;
+    }
+    found.capture = outer;
+}
+
+// A '|' (not '||') here, or, in PowerShell 7, at the start of a following line.
+bool PowerShellStatementReader::PipeFollows() {
+    std::size_t p = scan.pos;
+    while (scan.text.NewlineLength(p) > 0 || scan.text.SpaceLength(p) > 0) {
+        p += scan.text.NewlineLength(p) + scan.text.SpaceLength(p);
+    }
+    if (scan.text.At(p) != '|' || scan.text.At(p + 1) == '|' ||
+        (p != scan.pos && scan.text.NewlineLength(scan.pos) == 0)) {
+        return false;
+    }
+    scan.pos = p + 1;
+    scan.SkipLines();
+    return true;
+}
+
+// Returns the index of the legacy program's call this element is, or kNoCall.
+std::size_t PowerShellStatementReader::ScanPipelineElement() {
+    while (true) {
+        scan.SkipInline();
+        if (scan.AtCommandEnd()) {
+            return kNoCall;
+        }
+        const char c = scan.text.At(scan.pos);
+        const bool dotSource =
+            c == '.' && (scan.text.SpaceLength(scan.pos + 1) > 0 || scan.text.ContinuationLength(scan.pos + 1) > 0);
+        if (c == '&' || dotSource) {
+            ++scan.pos;
+            scan.SkipInline();
+            return ScanInvocation();
+        }
+        if (!StartsCommandName(scan.pos)) {
+            ScanExpression(false);
+            return kNoCall;
+        }
+        const std::size_t keywordEnd = PipelineKeywordEnd(scan.pos);
+        if (keywordEnd == 0) {
+            return ScanCommand();
+        }
+        scan.pos = keywordEnd;
+        found.capture = kValue;
+    }
+}
+
+// After return, throw and exit a pipeline follows, whose output is their value.
+std::size_t PowerShellStatementReader::PipelineKeywordEnd(std::size_t pos) const {
+    std::size_t end = pos;
+    while (scan.text.IsNameChar(end)) {
+        ++end;
+    }
+    if (!scan.text.EndsBareword(end)) {
+        return 0;
+    }
+    const std::string_view word = scan.text.Slice(pos, end);
+    return EqualsIgnoringCase(word, "return") || EqualsIgnoringCase(word, "throw") || EqualsIgnoringCase(word, "exit") ? end : 0;
+}
+
+bool PowerShellStatementReader::StartsCommandName(std::size_t pos) const {
+    if (scan.text.QuoteAt(pos) != QuoteKind::kNone || scan.text.DashLength(pos) > 0) {
+        return false;
+    }
+    const char c = scan.text.At(pos);
+    switch (c) {
+        case '$':
+        case '(':
+        case '[':
+        case ']':
+        case '@':
+        case '{':
+        case '!':
+        case '+':
+        case '*':
+        case ',':
+        case '=':
+        case '<':
+        case '>':
+        case '#':
+            return false;
+        default:
+            break;
+    }
+    if ((c >= '0' && c <= '9') || c == '.') {
+        std::size_t end = pos;
+        while (!scan.text.EndsBareword(end)) {
+            ++end;
+        }
+        return !IsNumberLiteral(scan.text.Slice(pos, end));
+    }
+    return true;
+}
+
+// ---- Expressions ------------------------------------------------------------------------------
+
+// Reads an expression statement, or (`bracket`) the inside of [ ] up to its ']'.
+void PowerShellStatementReader::ScanExpression(bool bracket) {
+    std::string target;
+    if (!bracket && SimpleAssignment(target)) {
+        ScanAssignedValue(target);
+        return;
+    }
+    bool operand = true;
+    while (!ExpressionEnds(bracket, operand)) {
+        const std::size_t assignment = bracket ? 0 : AssignmentLength(scan.pos);
+        if (assignment > 0) {
+            scan.pos += assignment;
+            ScanAssignedValue("");
+            return;
+        }
+        operand = ScanOperand() ? false : SkipOperator();
+    }
+}
+
+// Skips spaces and comments (and line ends where an operand may follow, or inside [ ]); true at
+// the expression's end, after a bracket's ']'.
+bool PowerShellStatementReader::ExpressionEnds(bool bracket, bool operand) {
+    if (operand || bracket) {
+        scan.SkipLines();
+    } else {
+        scan.SkipInline();
+    }
+    if (scan.text.At(scan.pos) == '#') {
+        scan.SkipLineComment();
+    }
+    const char c = scan.text.At(scan.pos);
+    if (scan.pos >= scan.text.Size() || (bracket && (c == ')' || c == '}'))) {
+        if (bracket) {
+            found.Problem(scan.pos, kUnclosedBracket, false);
+        }
+        return true;
+    }
+    if (!bracket) {
+        return scan.AtCommandEnd() || c == '&';
+    }
+    scan.pos += c == ']' ? 1 : 0;
+    return c == ']';
+}
+
+// Reads an operand that can hold strings, brackets or code; returns false when none starts here.
+bool PowerShellStatementReader::ScanOperand() {
+    const std::size_t begin = scan.pos;
+    const char c = scan.text.At(scan.pos);
+    PowerShellWord scratchArgument;
+    ScriptCall scratch;
+    if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone || scan.HereStringHeader(scan.pos) > 0) {
+        if (c == '@') {
+            words.ScanHereString(scratchArgument, scratch);
+        } else {
+            words.ScanQuoted(scratchArgument, scratch);
+        }
+        const auto [b, e] = scan.Interior(begin, scan.pos);
+        found.NoteNaming(c == '@' ? std::string_view(scratchArgument.value) : scan.text.Slice(b, e));
+        return true;
+    }
+    if (c == '$' && scan.VariableAt(scan.pos)) {
+        words.ScanVariableReference();
+    } else if (c == '@' && scan.text.At(scan.pos + 1) == '(') {
+        ScanGroup(2, ')', kArraySubexpression, false, kUnclosedArray);
+    } else if (c == '@' && scan.text.At(scan.pos + 1) == '{') {
+        ScanGroup(2, '}', kValue, true, kUnclosedHashtable);
+    } else if (c == '(') {
+        ScanGroup(1, ')', kValue, false, kUnclosedParen);
+    } else if (c == '{') {
+        ScanGroup(1, '}', found.capture, false, kUnclosedBrace);
+    } else if (c == '[') {
+        ScanIndex();
+    } else if (scan.text.IsNameChar(scan.pos)) {
+        while (scan.text.IsNameChar(scan.pos)) {
+            ++scan.pos;
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Skips an operator or another character. Returns whether an operand may follow.
+bool PowerShellStatementReader::SkipOperator() {
+    const char c = scan.text.At(scan.pos);
+    if (c == '.' || (c == ':' && scan.text.At(scan.pos + 1) == ':')) {
+        scan.pos += c == '.' ? 1 : 2;
+        if (!scan.text.IsNameChar(scan.pos)) {
+            return true;
+        }
+        while (scan.text.IsNameChar(scan.pos)) {
+            ++scan.pos;
+        }
+        return false;
+    }
+    const std::size_t dash = scan.text.DashLength(scan.pos);
+    if (dash > 0) {
+        scan.pos += dash;
+        while (scan.text.IsNameChar(scan.pos)) {
+            ++scan.pos;
+        }
+        return true;
+    }
+    scan.pos += c == '`' && scan.pos + 1 < scan.text.Size() ? 2 : 1;
+    return true;
+}
+
+// = += -= *= /= %= ??=
+std::size_t PowerShellStatementReader::AssignmentLength(std::size_t pos) const {
+    const char c = scan.text.At(pos);
+    if (c == '=') {
+        return scan.text.At(pos + 1) == '=' ? 0 : 1;
+    }
+    if ((c == '+' || c == '-' || c == '*' || c == '/' || c == '%') && scan.text.At(pos + 1) == '=') {
+        return 2;
+    }
+    return c == '?' && scan.text.At(pos + 1) == '?' && scan.text.At(pos + 2) == '=' ? 3 : 0;
+}
+
+// "$name =" or "${name} =" at the start of a statement: sets `target` and moves past the '='.
+bool PowerShellStatementReader::SimpleAssignment(std::string& target) {
+    std::size_t p = 0;
+    const ByteRange name = scan.PlainVariableAt(scan.pos, p);
+    while (scan.text.SpaceLength(p) > 0) {
+        p += scan.text.SpaceLength(p);
+    }
+    const std::size_t assignment = AssignmentLength(p);
+    if (name.end == name.begin || assignment == 0) {
+        return false;
+    }
+    target = PowerShellFindings::VariableKey(scan.text.Slice(name.begin, name.end));
+    scan.pos = p + assignment;
+    return true;
+}
+
+// The statement after an assignment's '=': its calls are captured. When `target` is set, a
+// string in it naming the program makes the variable a tool variable.
+void PowerShellStatementReader::ScanAssignedValue(const std::string& target) {
+    const char* const outerCapture = found.capture;
+    const bool outerWatch = found.watchNaming;
+    const bool outerSaw = found.sawNaming;
+    found.capture = kAssigned;
+    found.watchNaming = !target.empty();
+    found.sawNaming = false;
+    scan.SkipLines();
+    ScanPipeline();
+    if (found.watchNaming && found.sawNaming) {
+        found.toolVariables.push_back(target);
+    }
+    found.capture = outerCapture;
+    found.watchNaming = outerWatch;
+    found.sawNaming = outerSaw;
+}
+
+// ---- Commands ---------------------------------------------------------------------------------
+
+// The program after & or . : a quoted path, a variable, a block or a bare path.
+std::size_t PowerShellStatementReader::ScanInvocation() {
+    const std::size_t problemsBefore = found.problems.size();
+    const std::size_t begin = scan.pos;
+    const char c = scan.text.At(scan.pos);
+    PowerShellWord program;
+    ScriptCall scratch;
+    if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
+        words.ScanQuoted(program, scratch);
+        const auto [b, e] = scan.Interior(begin, scan.pos);
+        return FinishCommand({begin, scan.pos}, b, e, "", problemsBefore);
+    }
+    std::string variable;
+    if (c == '$' && ToolVariableAt(variable)) {
+        return FinishCommand({begin, scan.pos}, begin, begin, kToolVariable + variable, problemsBefore);
+    }
+    if (c == '$') {
+        words.ScanArgumentElement(program, scratch, false);  // $dir\old.exe names the program too
+        return FinishCommand({begin, scan.pos}, begin, scan.pos, "", problemsBefore);
+    }
+    if (c == '(') {
+        return ComputedProgram() ? FinishCommand({begin, scan.pos}, begin, begin, kComputedProgram, problemsBefore)
+                                 : kNoCall;
+    }
+    if (c == '{' || c == '@') {
+        words.ScanArgumentElement(program, scratch, false);
+        scratch.program = {begin, scan.pos};
+        arguments.ScanArguments(scratch, CommandKind::kOther);
+        return kNoCall;
+    }
+    return scan.AtCommandEnd() ? kNoCall : ScanCommand();
+}
+
+// ( ) after & or . : true when a string in it names the program, as in (Join-Path $d old.exe).
+bool PowerShellStatementReader::ComputedProgram() {
+    const bool outerWatch = found.watchNaming;
+    const bool outerSaw = found.sawNaming;
+    found.watchNaming = true;
+    found.sawNaming = false;
+    ScanGroup(1, ')', kValue, false, kUnclosedParen);
+    const bool named = found.sawNaming;
+    found.watchNaming = outerWatch;
+    found.sawNaming = outerSaw;
+    if (!named) {
+        ScriptCall scratch;
+        scratch.program = {scan.pos, scan.pos};
+        arguments.ScanArguments(scratch, CommandKind::kOther);
+    }
+    return named;
+}
+
+// A plain "$name" or "${name}" assigned a path naming the program; sets `written` to it as written.
+bool PowerShellStatementReader::ToolVariableAt(std::string& written) {
+    std::size_t end = 0;
+    const ByteRange name = scan.PlainVariableAt(scan.pos, end);
+    const std::string key = PowerShellFindings::VariableKey(scan.text.Slice(name.begin, name.end));
+    const std::vector<std::string>& known = found.toolVariables;
+    if (key.empty() || !scan.text.EndsBareword(end) || std::find(known.begin(), known.end(), key) == known.end()) {
+        return false;
+    }
+    written = std::string(scan.text.Slice(scan.pos, end));
+    scan.pos = end;
+    return true;
+}
+
+std::size_t PowerShellStatementReader::ScanCommand() {
+    const std::size_t problemsBefore = found.problems.size();
+    const std::size_t begin = scan.pos;
+    PowerShellWord program;
+    ScriptCall scratch;
+    words.ScanBareword(program, scratch);
+    scan.pos = std::max(scan.pos, begin + 1);  // a name is at least one character: never stay in place
+    return FinishCommand({begin, scan.pos}, begin, scan.pos, "", problemsBefore);
+}
+
+// The program token is read: [begin, end) is its path without quotes; `indirect` says how the
+// program is named when no path shows it. Reads the arguments; returns the call's index, or kNoCall.
+std::size_t PowerShellStatementReader::FinishCommand(ByteRange program, std::size_t begin, std::size_t end,
+                                                     const std::string& indirect, std::size_t problemsBefore) {
+    const std::string_view path = scan.text.Slice(begin, end);
+    NameMatch match;
+    if (indirect.empty() && !found.names.IsProgramPath(path, match)) {
+        ScriptCall scratch;
+        scratch.program = program;
+        arguments.ScanArguments(scratch, PowerShellArgumentReader::KindOf(path));
+        return kNoCall;
+    }
+    ScriptCall call;
+    call.program = program;
+    if (indirect.empty()) {
+        call.name = {begin + match.nameBegin, begin + match.nameEnd};
+    } else {
+        call.name = {program.begin, program.begin};
+        Review(call, indirect);
+    }
+    if (found.capture != nullptr) {
+        Review(call, found.capture);
+    }
+    arguments.ScanArguments(call, CommandKind::kLegacy);
+    if (found.problems.size() > problemsBefore) {
+        SetManual(call, found.problems[problemsBefore]);
+    }
+    found.calls.push_back(std::move(call));
+    return found.calls.size() - 1;
+}
+// NOLINTEND(misc-no-recursion)
+
+}  // namespace scripts
