@@ -126,9 +126,14 @@ int Fix(const Options& options) {
         if (!outcome.migration || outcome.migration->Changes().empty()) {
             continue;
         }
+        std::string backup;
         std::string error;
-        if (migrate::RewriteFile(outcome.script.path, outcome.migration->RewrittenBytes(), !options.noBackup, error)) {
-            std::cout << "rewrote " << outcome.script.display << '\n';
+        if (migrate::RewriteFile(outcome.script.path, outcome.migration->OriginalBytes(),
+                                 outcome.migration->RewrittenBytes(), !options.noBackup, backup, error)) {
+            // One line as each file is done, so that an interrupted run shows how far it came.
+            std::cout << "rewrote " << outcome.script.display << (backup.empty() ? "" : " (backup " + backup + ")")
+                      << '\n'
+                      << std::flush;
         } else {
             outcome.error = error;
             outcome.migration.reset();

@@ -126,6 +126,10 @@ std::string ScriptMigration::RewrittenBytes() const {
     return script->Encode(rewritten);
 }
 
+std::string ScriptMigration::OriginalBytes() const {
+    return script ? script->Encode(script->Text()) : std::string();
+}
+
 void ScriptMigration::FindAndTranslate(bool batch, const std::vector<std::string>& legacyNames) {
     const std::string& text = script->Text();
     std::vector<scripts::ScriptCall> calls;

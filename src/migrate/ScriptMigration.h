@@ -57,6 +57,8 @@ public:
     const std::vector<Change>& Changes() const;
     // The file's bytes after the rewrites, in its own encoding, mark and line ends.
     std::string RewrittenBytes() const;
+    // The file's bytes as read.
+    std::string OriginalBytes() const;
 
 private:
     void FindAndTranslate(bool batch, const std::vector<std::string>& legacyNames);

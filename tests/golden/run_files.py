@@ -3,13 +3,15 @@
 statuses, the diff, the walk, the JSON and SARIF reports, and the option map in docs/migrate.md.
 
     run_files.py --program P [--wine wine] [--sarif-multitool TOOL] [--readme docs/migrate.md]
+                 [--identity-tool file_identity.exe]
 
 Each check runs P on files in a fresh folder. Checks that need POSIX links or permissions, the
-SARIF validator or the option map's document run only where those are given or work. Ends with "N passed,
+SARIF validator, the option map's document or the Windows identity tool run only where those are
+given or work. Ends with "N passed,
 N failed", also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 """
 
-import argparse, json, os, shutil, subprocess, sys, tempfile
+import argparse, fcntl, json, os, resource, shutil, signal, subprocess, sys, tempfile, time
 
 from tally import finish
 
@@ -30,12 +32,14 @@ class Run:
     def __init__(self, options, folder):
         self.options, self.folder = options, folder
 
-    def __call__(self, *args):
-        """(exit status, stdout, stderr) of P with the legacy name "old", run in the folder."""
-        command = [self.options.wine] * bool(self.options.wine) + [self.options.program] + list(args)
+    def command(self, *args):
+        return [self.options.wine] * bool(self.options.wine) + [self.options.program] + list(args)
+
+    def __call__(self, *args, preexec=None):
+        """(exit status, stdout, stderr) of P, run in the folder; `preexec` runs in the child."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            status = subprocess.run(command, stdout=out, stderr=err, cwd=self.folder, timeout=120,
-                                    env=dict(os.environ, WINEDEBUG="-all")).returncode
+            status = subprocess.run(self.command(*args), stdout=out, stderr=err, cwd=self.folder, timeout=120,
+                                    env=dict(os.environ, WINEDEBUG="-all"), preexec_fn=preexec).returncode
             out.seek(0), err.seek(0)
             return status, out.read(), err.read().decode("utf-8", "replace")
 
@@ -49,6 +53,10 @@ class Run:
     def read(self, name):
         with open(os.path.join(self.folder, name), "rb") as f:
             return f.read()
+
+
+def leftovers(folder):
+    return [n for _, _, names in os.walk(folder) for n in names if n.startswith(".tolvex-migrate")]
 
 
 def expect(condition, what):
@@ -91,6 +99,7 @@ def the_diff_is_what_write_does_and_touches_nothing(run):
     status, _, _ = run("fix", "--legacy-name", "old", "--write", "--no-backup", "a")
     expect(status == 0 and run.read("a/job.bat") == run.read("patched/job.bat"), "the diff differs from --write")
     expect(not os.path.exists(os.path.join(run.folder, "a/job.bat.bak")), "--no-backup made a backup")
+    expect(leftovers(run.folder) == [], f"left behind: {leftovers(run.folder)}")
     expect(os.stat(os.path.join(run.folder, "a/quiet.bat")).st_mtime_ns == before, "a file without calls was touched")
     once = run.read("a/job.bat")
     expect(run("fix", "--legacy-name", "old", "--write", "a")[0] == 0 and run.read("a/job.bat") == once, "fix twice")
@@ -194,6 +203,148 @@ def json_and_sarif_reports(run):
 
 
 @check()
+def backups_never_overwrite_a_file_and_are_named(run):
+    run.file("n.bat", CALL)
+    run.file("n.bat.bak", b"the user's own")
+    run.file("n.bat.bak.2", b"and another")
+    status, out, errors = run("fix", "--legacy-name", "old", "--write", "n.bat")
+    expect(status == 0 and out.splitlines()[0] == b"rewrote n.bat (backup n.bat.bak.3)", f"{status} {out!r} {errors}")
+    expect((run.read("n.bat.bak"), run.read("n.bat.bak.2")) == (b"the user's own", b"and another"), "a file was overwritten")
+    expect(run.read("n.bat.bak.3") == CALL and run.read("n.bat") == NEW, "the rewrite or its backup")
+
+
+@check()
+def refused_files_are_left_whole(run):
+    run.file("linked.bat", CALL)
+    os.link(os.path.join(run.folder, "linked.bat"), os.path.join(run.folder, "other.bat"))
+    long = run.file("x" * 248 + ".bat", CALL)  # the backup's name would be one character too long
+    status, out, errors = run("fix", "--legacy-name", "old", "--write", "linked.bat", long)
+    expect(status == 2 and "tolvex-migrate: linked.bat: has 2 hard links: not rewritten, its links would part" in
+           errors.splitlines(), errors)
+    expect(f"{long}: cannot be written: the backup {long}.bak was not made (" in errors, errors)
+    expect(run.read("linked.bat") == CALL == run.read(long), "a refused file was changed")
+    expect(sorted(os.listdir(run.folder)) == sorted(["linked.bat", "other.bat", long]), os.listdir(run.folder))
+    status, diff, _ = run("fix", "--legacy-name", "old", "linked.bat")
+    expect(status == 1 and b"+++ b/linked.bat" in diff, "fix without --write shows no diff for a linked file")
+    status, _, errors = run("fix", "--legacy-name", "old", "--write", "--no-backup", long)
+    expect(status == 0 and run.read(long) == NEW and leftovers(run.folder) == [], f"--no-backup: {errors}")
+
+
+@check()
+def a_file_changed_or_gone_since_it_was_read_is_not_written(run):
+    for name in "abc":
+        run.file(name + ".bat", CALL)
+    def rewritten(name):
+        try:
+            return run.read(name) == NEW
+        except OSError:  # between the two renames of Wine's replacement
+            return False
+    # stdout is a full pipe: the program stops at its first line, after a.bat and before b.bat.
+    reader, writer = os.pipe()
+    fcntl.fcntl(writer, fcntl.F_SETFL, os.O_NONBLOCK)
+    try:
+        while True:
+            os.write(writer, b"x" * 4096)
+    except BlockingIOError:
+        fcntl.fcntl(writer, fcntl.F_SETFL, 0)
+    with tempfile.TemporaryFile() as err:
+        child = subprocess.Popen(run.command("fix", "--legacy-name", "old", "--write", "a.bat", "b.bat", "c.bat"),
+                                 stdout=writer, stderr=err, cwd=run.folder, env=dict(os.environ, WINEDEBUG="-all"))
+        os.close(writer)
+        deadline = time.time() + 60
+        while not rewritten("a.bat") and time.time() < deadline and child.poll() is None:
+            time.sleep(0.01)
+        run.file("b.bat", CALL + b"\r\necho added by an editor")
+        os.remove(os.path.join(run.folder, "c.bat"))
+        with os.fdopen(reader, "rb") as pipe:
+            out = pipe.read()
+        status = child.wait(timeout=60)
+        err.seek(0)
+        errors = err.read().decode()
+    out = out.replace(b"\r\n", b"\n")
+    expect(status == 2 and b"xrewrote a.bat (backup a.bat.bak)\n" in out and b"rewrote b" not in out, f"{out[-99:]!r}")
+    expect("b.bat: changed since it was read: not rewritten" in errors, errors)
+    expect("c.bat: vanished since it was read: not rewritten" in errors, errors)
+    expect(run.read("b.bat") == CALL + b"\r\necho added by an editor", "the edited file was overwritten")
+    expect(sorted(os.listdir(run.folder)) == ["a.bat", "a.bat.bak", "b.bat"], os.listdir(run.folder))
+
+
+@check()
+def faults_leave_the_original_and_nothing_beside_it(run):
+    big = CALL + b"\r\n"
+    run.file("big.bat", big * 20000)  # 400 kB, 1.6 MB rewritten: the write stops at 1 MB
+    def small_disk():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (1 << 20, 1 << 20))
+        if run.options.wine:  # natively the program ignores SIGXFSZ itself
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    status, _, errors = run("fix", "--legacy-name", "old", "--write", "big.bat", preexec=small_disk)
+    expect(status == 2 and "big.bat: cannot be written: the new file beside it could not be made (" in errors, errors)
+    expect(run.read("big.bat") == big * 20000 and os.listdir(run.folder) == ["big.bat"], os.listdir(run.folder))
+    # An unwritable folder: root writes anyway, so natively it runs as nobody; under Wine not at all.
+    root = os.geteuid() == 0
+    if root and run.options.wine:
+        return
+    run.file("locked/l.bat", CALL)
+    locked = os.path.join(run.folder, "locked")
+    command, drop = run.command("fix", "--legacy-name", "old", "--write", "locked/l.bat"), None
+    if root:  # nobody runs a copy of the program, which may lie where only root can reach it
+        os.chmod(run.folder, 0o755)
+        command[0] = shutil.copy(run.options.program, run.folder)
+        for path in [locked, os.path.join(locked, "l.bat")]:
+            os.chown(path, 65534, 65534)
+        drop = lambda: os.setgid(65534) or os.setuid(65534)
+    os.chmod(locked, 0o555)
+    result = subprocess.run(command, cwd=run.folder, capture_output=True, text=True, preexec_fn=drop)
+    os.chmod(locked, 0o755)
+    status, errors = result.returncode, result.stderr
+    expect(status == 2 and "locked/l.bat: cannot be written: the new file beside it could not be made (" in errors, errors)
+    expect(run.read("locked/l.bat") == CALL and os.listdir(locked) == ["l.bat"], os.listdir(locked))
+
+
+@check(posix_only=True)
+def mode_owner_and_group_are_kept(run):
+    path = os.path.join(run.folder, run.file("m.bat", CALL))
+    os.chmod(path, 0o750)
+    if os.geteuid() == 0:
+        os.chown(path, 12345, 23456)
+    before = os.stat(path)
+    status, _, errors = run("fix", "--legacy-name", "old", "--write", "m.bat")
+    after, backup = os.stat(path), os.stat(path + ".bak")
+    expect(status == 0 and after.st_ino != before.st_ino and backup.st_ino == before.st_ino, errors)
+    expect((after.st_mode, after.st_uid, after.st_gid) == (before.st_mode, before.st_uid, before.st_gid),
+           f"mode {after.st_mode:o} owner {after.st_uid}:{after.st_gid}, was {before.st_mode:o} "
+           f"{before.st_uid}:{before.st_gid}")
+
+
+@check()
+def windows_identity_is_kept(run):
+    if not run.options.identity_tool:
+        return
+    def wine(*args):
+        result = subprocess.run([run.options.wine, *args], cwd=run.folder, capture_output=True,
+                                env=dict(os.environ, WINEDEBUG="-all"))
+        return result.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    def attributes(name):  # "AS  H" and so on: Wine's attrib takes one attribute a call
+        return wine("cmd", "/c", "attrib", name)[:11].rstrip()
+    def identity(name):
+        return dict(line.split(" ", 1) for line in wine(run.options.identity_tool, "show", name).splitlines())
+    run.file("job.bat", CALL)
+    wine(run.options.identity_tool, "set", "job.bat")
+    for attribute in ["+h", "+s", "+a"]:
+        wine("cmd", "/c", "attrib", attribute, "job.bat")
+    before, shown = identity("job.bat"), attributes("job.bat")
+    expect(shown == "AS  H", f"attrib set {shown!r}")
+    set_to = {"dacl": "D:P(A;;FA;;;SY)(A;;FA;;;WD)", "created": "01c08d967db50500"}
+    status, _, errors = run("fix", "--legacy-name", "old", "--write", "job.bat")
+    expect(status == 0 and run.read("job.bat") == NEW, f"{status} {errors}")
+    for name in ["job.bat", "job.bat.bak"]:
+        expect(attributes(name) == shown, f"{name}: attributes {attributes(name)!r}")
+        now = identity(name)
+        for key, value in set_to.items():  # only what the platform kept when set: Wine 8 keeps neither
+            expect(before.get(key) != value or now.get(key) == value, f"{name}: {key} {now.get(key)}, was {value}")
+
+
+@check()
 def the_readme_shows_the_option_map_as_the_program_prints_it(run):
     if not run.options.readme:
         return
@@ -210,8 +361,10 @@ def main():
     parser.add_argument("--wine", default="")
     parser.add_argument("--sarif-multitool", default="")
     parser.add_argument("--readme", default="")
+    parser.add_argument("--identity-tool", default="")
     options = parser.parse_args()
     options.program = os.path.abspath(options.program)
+    options.identity_tool = options.identity_tool and os.path.abspath(options.identity_tool)
     passed = failed = 0
     for function, posix_only in CHECKS:
         if posix_only and options.wine:
