@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks tests/scripts/powershell_calls.txt against a real PowerShell 7.
 
-Usage: tests/scripts/powershell_truth.py --pwsh <pwsh> [--keep]
+Usage: tests/scripts/powershell_truth.py --pwsh <pwsh> [--keep] [--table <file>]
 
 Every row becomes its own .ps1 file, in a folder that also holds a recorder under each legacy
 name (old, old.exe, OLD.Exe: a shell script that writes the words it receives to the file named
@@ -82,10 +82,10 @@ def parse_finding(text):
     return "words", parse_words(text)
 
 
-def read_rows():
+def read_rows(path):
     """Rows: dict with line, marker, snippet and findings ([] for none)."""
     rows = []
-    with open(TABLE, encoding="utf-8") as table:
+    with open(path, encoding="utf-8") as table:
         for number, line in enumerate(table, 1):
             line = line.rstrip("\n")
             if not line or line.startswith("#"):
@@ -199,11 +199,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--pwsh", required=True)
     parser.add_argument("--keep", action="store_true")
+    parser.add_argument("--table", default=TABLE, help="another table in the same format")
     args = parser.parse_args()
     if not os.access(args.pwsh, os.X_OK):
         print("skipped: no PowerShell at %s (scripts/lib/setup.sh tolvex_install_pwsh installs it)" % args.pwsh)
         return SKIPPED
-    rows = read_rows()
+    rows = read_rows(args.table)
     folder = tempfile.mkdtemp(prefix="tolvex-pwsh-")
     try:
         runnable = [row for row in rows if row["marker"] != "{windows}"]
@@ -224,7 +225,7 @@ def main():
             problem = judge(row, folder, parsed)
             if problem:
                 failed += 1
-                print("powershell_calls.txt:%d: %r: %s" % (row["line"], row["snippet"], problem))
+                print("%s:%d: %r: %s" % (os.path.basename(args.table), row["line"], row["snippet"], problem))
             else:
                 passed += 1
         skipped = len(rows) - len(runnable)
