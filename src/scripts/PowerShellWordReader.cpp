@@ -103,21 +103,21 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
         arg.Review(kDash);
     }
     std::size_t p = scan.pos + dash;
-    bool backtick = false;
+    bool literal = false;
     while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
         const char c = scan.text.At(p);
         if (c == '.' || c == '[') {
             arg.Review(kParameterDot);
             return false;
         }
-        if (c == '$' || scan.text.QuoteAt(p) != QuoteKind::kNone) {
+        if (scan.text.QuoteAt(p) != QuoteKind::kNone) {
             break;
         }
-        backtick = backtick || c == '`';
+        literal = literal || c == '`' || c == '$';
         ++p;
     }
     if (scan.text.At(p) != ':') {
-        return backtick && ScanParameterWithBacktick(arg, call, p);
+        return literal && ScanLiteralParameter(arg, call, p);
     }
     arg.value.append(scan.text.Slice(scan.pos, p + 1));
     scan.pos = p + 1;
@@ -132,13 +132,10 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
     return true;
 }
 
-// In a parameter token a backtick is no escape: PowerShell passes -F` as written, and a backtick
-// ending the line there ends the command instead of continuing it. A string right after the
-// token joins it, as it joins a bareword.
-bool PowerShellWordReader::ScanParameterWithBacktick(PowerShellWord& arg, ScriptCall& call, std::size_t end) {
-    if (scan.text.At(end) == '$') {
-        return false;  // read as a bareword, as before
-    }
+// In a parameter token a backtick is no escape and $ no variable: PowerShell passes -F` and -F$x
+// as written, and a backtick ending the line there ends the command instead of continuing it. A
+// string right after the token joins it, as it joins a bareword.
+bool PowerShellWordReader::ScanLiteralParameter(PowerShellWord& arg, ScriptCall& call, std::size_t end) {
     if (scan.text.NewlineLength(end) > 0 && scan.text.At(end - 1) == '`') {
         arg.Review(kTightContinuation);
     }

@@ -56,7 +56,7 @@ private:
     bool ScanParameter(PowerShellWord& arg, ScriptCall& call);
     void CheckBareword(PowerShellWord& arg, std::size_t begin) const;
     void ScanEscape(PowerShellWord& arg);
-    bool ScanParameterWithBacktick(PowerShellWord& arg, ScriptCall& call, std::size_t end);
+    bool ScanLiteralParameter(PowerShellWord& arg, ScriptCall& call, std::size_t end);
     void AppendEscape(PowerShellWord& arg);
     bool EscapedSpaceEndsLine() const;
     void ScanSingleQuoted(PowerShellWord& arg);
