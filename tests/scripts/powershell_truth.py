@@ -38,6 +38,7 @@ TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "powershell_cal
 MARKERS = ("{windows} ", "{5.1} ")
 NAMES = ("old", "old.exe", "OLD.Exe")
 SKIPPED = 77
+MISSING = "<its value did not reach the recorder>"
 PLACEHOLDER = re.compile(r'<("?)(\*?)([$%@(][^>]*)>')
 RECORDER = """#!/bin/sh
 { printf 'CALL'; for a; do printf '\\037%s' "$a"; done; printf '\\036'; } >> "$TOLVEX_PS_RECORD"
@@ -131,9 +132,9 @@ def expected_words(words, values):
         stop = word.startswith("--% ")
         word = word[4:] if stop else word
         if PLACEHOLDER.fullmatch(word) and PLACEHOLDER.fullmatch(word).group(2):
-            result += values[word]
+            result += values.get(word, [MISSING])
             continue
-        word = PLACEHOLDER.sub(lambda m: " ".join(values[m.group(0)]), word)
+        word = PLACEHOLDER.sub(lambda m: " ".join(values.get(m.group(0), [MISSING])), word)
         result += word.split(" ") if stop else [word]
     return result
 
@@ -147,7 +148,8 @@ def judge(row, folder, parsed):
     if not findings:
         return None if not runs else "no call expected, ran %s" % runs
     if any(kind == "manual" for kind, _ in findings):
-        return None if parsed[str(row["line"])] else "PowerShell parses it without an error"
+        errors = parsed.get(str(row["line"]))
+        return None if errors else "PowerShell parses it without an error" if errors == 0 else "not parsed"
     if not runs:
         return "the call did not run"
     expected = [expected_words(words, values) for _, words in findings if words is not None]
