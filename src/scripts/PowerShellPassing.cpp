@@ -16,7 +16,6 @@ constexpr const char* kQuote =
     "an argument holds a double quote, which Windows PowerShell 5.1 and PowerShell 7.3+ pass differently";
 constexpr const char* kTrailingBackslash =
     "an argument with a space ends in a backslash, which Windows PowerShell 5.1 passes with a stray quote";
-constexpr std::size_t kMaxPlainDigits = 9;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -112,18 +111,6 @@ bool IsNumberLiteral(std::string_view token) {
         return false;
     }
     return SkipSuffixes(token, i);
-}
-
-bool IsReformattedNumber(std::string_view token) {
-    if (!IsNumberLiteral(token)) {
-        return false;
-    }
-    const std::string_view digits = !token.empty() && token[0] == '-' ? token.substr(1) : token;
-    bool plain = !digits.empty() && digits.size() <= kMaxPlainDigits && (digits[0] != '0' || digits.size() == 1);
-    for (const char c : digits) {
-        plain = plain && IsDigit(c);
-    }
-    return !plain;
 }
 
 }  // namespace scripts

@@ -16,8 +16,4 @@ const char* PassingDifference(std::string_view value);
 // sign, fraction, exponent, type suffix and multiplier (1.5, 1e3, 10l, 1kb), or 0x and hex digits.
 bool IsNumberLiteral(std::string_view token);
 
-// True when `token` is a number literal that PowerShell passes in another form than written:
-// any but a plain decimal integer of at most nine digits without '+' or a leading zero.
-bool IsReformattedNumber(std::string_view token);
-
 }  // namespace scripts

@@ -19,6 +19,7 @@ const std::vector<std::string> kNames = {"old"};
 constexpr std::string_view kColumn = " => ";
 constexpr std::string_view kFindings = " ;; ";
 constexpr std::string_view kWords = " | ";
+constexpr std::string_view kMarkers[] = {"{windows} ", "{5.1} "};
 
 struct Row {
     int line = 0;
@@ -77,6 +78,11 @@ std::vector<Row> ReadTable() {
     for (int line = 1; std::getline(file, text); ++line) {
         if (text.empty() || text[0] == '#') {
             continue;
+        }
+        for (const std::string_view marker : kMarkers) {
+            if (text.compare(0, marker.size(), marker) == 0) {
+                text.erase(0, marker.size());  // where PowerShell 7 can check the row; the reader reads it all the same
+            }
         }
         const std::vector<std::string> columns = Split(text, kColumn);
         Row row{line, Unescape(columns[0]), Unescape(columns.size() > 1 ? columns[1] : ""), ""};

@@ -26,13 +26,12 @@ inline constexpr const char* kHereString = "a here-string argument";
 inline constexpr const char* kArray = "a comma list, which PowerShell versions pass differently";
 inline constexpr const char* kTilde =
     "an unquoted ~ starts an argument, which PowerShell 7.6 expands to the home folder";
-inline constexpr const char* kNumber = "a number that PowerShell passes in its own form (010 as 10, 1e3 as 1000)";
 inline constexpr const char* kParameterDot = "an argument like -a.b, which PowerShell splits at the dot";
 inline constexpr const char* kDash = "an argument starts with a typographic dash";
 inline constexpr const char* kEndOfParameters = "a bare --, which Windows PowerShell 5.1 does not pass on";
 inline constexpr const char* kEscape = "an escape (`0, `e or `u) that Windows PowerShell 5.1 reads differently";
 inline constexpr const char* kBrokenContinuation = "a backtick followed by a space (a broken line continuation)";
-inline constexpr const char* kTightContinuation = "a line continuation right after an argument";
+inline constexpr const char* kTightContinuation = "a backtick ends a line right after an argument, which PowerShell keeps in the argument instead of continuing the line";
 inline constexpr const char* kQuotedStopParsing =
     "a quoted --%, which PowerShell still takes as the stop-parsing token";
 inline constexpr const char* kVerbatimQuote =

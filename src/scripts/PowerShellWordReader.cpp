@@ -103,23 +103,26 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
         arg.Review(kDash);
     }
     std::size_t p = scan.pos + dash;
+    bool literal = false;
     while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
         const char c = scan.text.At(p);
         if (c == '.' || c == '[') {
             arg.Review(kParameterDot);
             return false;
         }
-        if (c == '`' || c == '$' || scan.text.QuoteAt(p) != QuoteKind::kNone) {
-            return false;
+        if (scan.text.QuoteAt(p) != QuoteKind::kNone) {
+            break;
         }
+        literal = literal || c == '`' || c == '$';
         ++p;
     }
     if (scan.text.At(p) != ':') {
-        return false;
+        return literal && ScanLiteralParameter(arg, call, p);
     }
     arg.value.append(scan.text.Slice(scan.pos, p + 1));
     scan.pos = p + 1;
-    if (!scan.text.EndsBareword(scan.pos)) {
+    // -F:` at a line end continues the line: the token ends at the colon.
+    if (!scan.text.EndsBareword(scan.pos) && scan.text.ContinuationLength(scan.pos) == 0) {
         PowerShellWord value;
         ScanArgumentElement(value, call, false);
         arg.value += value.value;
@@ -129,15 +132,27 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
     return true;
 }
 
+// In a parameter token a backtick is no escape and $ no variable: PowerShell passes -F` and -F$x
+// as written, and a backtick ending the line there ends the command instead of continuing it. A
+// string right after the token joins it, as it joins a bareword.
+bool PowerShellWordReader::ScanLiteralParameter(PowerShellWord& arg, ScriptCall& call, std::size_t end) {
+    if (scan.text.NewlineLength(end) > 0 && scan.text.At(end - 1) == '`') {
+        arg.Review(kTightContinuation);
+    }
+    arg.plain = false;
+    arg.value.append(scan.text.Slice(scan.pos, end));
+    scan.pos = end;
+    ScanBareword(arg, call);
+    return true;
+}
+
 // The rest of a bareword: characters, escapes, quoted parts and variables up to a character
 // that ends it.
 void PowerShellWordReader::ScanBareword(PowerShellWord& arg, ScriptCall& call) {
     while (!scan.text.EndsBareword(scan.pos)) {
         const char c = scan.text.At(scan.pos);
         if (c == '`') {
-            if (!ScanEscape(arg)) {
-                return;
-            }
+            ScanEscape(arg);
         } else if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
             ScanQuoted(arg, call);
         } else if (c == '$' && scan.VariableAt(scan.pos)) {
@@ -154,31 +169,27 @@ void PowerShellWordReader::CheckBareword(PowerShellWord& arg, std::size_t begin)
     if (!raw.empty() && raw[0] == '~' && (raw.size() == 1 || raw[1] == '\\' || raw[1] == '/')) {
         arg.Review(kTilde);
     }
-    if (arg.plain && IsReformattedNumber(raw)) {
-        arg.Review(kNumber);
-    }
     if (raw == "--") {
         arg.Review(kEndOfParameters);
     }
 }
 
-// A backtick in a bareword. Returns false at a line continuation, which ends the word.
-bool PowerShellWordReader::ScanEscape(PowerShellWord& arg) {
+// A backtick in a bareword. Before a line end it is no continuation: PowerShell escapes the CR
+// or LF into the word (a\n, or a\r with the LF of CR LF then ending the command).
+void PowerShellWordReader::ScanEscape(PowerShellWord& arg) {
     if (scan.text.ContinuationLength(scan.pos) > 0) {
         arg.Review(kTightContinuation);
-        return false;
     }
     arg.plain = false;
     if (scan.pos + 1 >= scan.text.Size()) {
         arg.value += '`';
         ++scan.pos;
-        return true;
+        return;
     }
     if (EscapedSpaceEndsLine()) {
         arg.Review(kBrokenContinuation);
     }
     AppendEscape(arg);
-    return true;
 }
 
 // A backtick and the character after it, as PowerShell reads them in barewords and strings:

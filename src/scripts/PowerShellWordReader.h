@@ -55,7 +55,8 @@ private:
     bool ScanDollarArgument(PowerShellWord& arg, ScriptCall& call);
     bool ScanParameter(PowerShellWord& arg, ScriptCall& call);
     void CheckBareword(PowerShellWord& arg, std::size_t begin) const;
-    bool ScanEscape(PowerShellWord& arg);
+    void ScanEscape(PowerShellWord& arg);
+    bool ScanLiteralParameter(PowerShellWord& arg, ScriptCall& call, std::size_t end);
     void AppendEscape(PowerShellWord& arg);
     bool EscapedSpaceEndsLine() const;
     void ScanSingleQuoted(PowerShellWord& arg);
