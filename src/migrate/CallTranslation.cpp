@@ -304,6 +304,30 @@ std::string BatchElement(const std::string& element, const ScriptCall& call, boo
     return written + (requote ? "\"" : "");
 }
 
+// The translated line as a task's Arguments: variables as written, the drive as %SYSTEMDRIVE%
+// (the Task Scheduler expands both), an element with a variable written in double quotes quoted
+// again, so that the value may hold spaces as before.
+std::string RenderTask(const std::string& line, const ScriptCall& call) {
+    std::string text;
+    std::size_t start = line.find_first_not_of(' ');
+    while (start != std::string::npos && start < line.size()) {
+        bool inQuotes = false;
+        std::size_t end = start;
+        while (end < line.size() && (inQuotes || line[end] != ' ')) {
+            inQuotes = line[end] == '"' ? !inQuotes : inQuotes;
+            ++end;
+        }
+        const std::string element = line.substr(start, end - start);
+        const bool requote = HoldsQuotedVariable(element, call) && element.find('"') == std::string::npos;
+        const std::string shown = ShowVariables(element, [&](std::size_t i) {
+            return i < call.variables.size() ? call.variables[i].source : std::string("%SYSTEMDRIVE%");
+        });
+        text += (text.empty() ? "" : " ") + (requote ? "\"" + shown + "\"" : shown);
+        start = end + 1;
+    }
+    return text;
+}
+
 // The translated line as a batch file writes it, element by element (an element runs to the next
 // space outside double quotes).
 std::optional<std::string> RenderBatch(const std::string& line, const ScriptCall& call, std::string& why) {
@@ -387,8 +411,14 @@ CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::st
         outcome.why = *reason;
         return outcome;
     }
-    const std::optional<std::string> arguments = dialect == Dialect::kBatch ? RenderBatch(*base.line, call, outcome.why)
-                                                                            : RenderPowerShell(*base.line, call, outcome.why);
+    std::optional<std::string> arguments;
+    if (dialect == Dialect::kBatch) {
+        arguments = RenderBatch(*base.line, call, outcome.why);
+    } else if (dialect == Dialect::kPowerShell) {
+        arguments = RenderPowerShell(*base.line, call, outcome.why);
+    } else {
+        arguments = RenderTask(*base.line, call);
+    }
     if (!arguments) {
         return outcome;
     }

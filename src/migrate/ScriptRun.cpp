@@ -5,13 +5,15 @@
 #include <thread>
 
 #include "migrate/System.h"
+#include "migrate/TaskMigration.h"
+#include "scripts/TaskFileReader.h"
 
 namespace migrate {
 
 Tally CountOutcomes(const std::vector<ScriptOutcome>& outcomes) {
     Tally tally;
     for (const ScriptOutcome& outcome : outcomes) {
-        tally.files += outcome.error.empty() ? 1 : 0;
+        tally.files += outcome.error.empty() && !outcome.passedOver ? 1 : 0;
         if (!outcome.migration) {
             continue;
         }
@@ -40,10 +42,25 @@ std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts
         for (std::size_t i = next++; i < scripts.size(); i = next++) {
             ScriptOutcome& outcome = outcomes[i];
             outcome.script = scripts[i];
-            if (!ReadWholeFile(scripts[i].path, kMaxScriptBytes, bytes, outcome.error)) {
+            const bool mayPassOver = scripts[i].check == ContentCheck::kTaskOrSkip;
+            if (!ReadWholeFile(scripts[i].path, mayPassOver ? kMaxTaskBytes : kMaxScriptBytes, bytes, outcome.error)) {
+                // A file that may be no task at all is no failure of the scan.
+                outcome.passedOver = mayPassOver;
+                outcome.error = mayPassOver ? std::string() : outcome.error;
                 continue;
             }
-            auto migration = std::make_unique<ScriptMigration>(std::move(bytes), scripts[i].batch, legacyNames);
+            ScriptKind kind = scripts[i].kind;
+            if (scripts[i].check != ContentCheck::kNone) {
+                const bool task = scripts::LooksLikeTaskFile(bytes);
+                kind = task ? ScriptKind::kTask : ScriptKind::kBatch;
+                if (!task && mayPassOver) {
+                    outcome.passedOver = true;
+                    continue;
+                }
+            }
+            auto migration = std::make_unique<ScriptMigration>(
+                std::move(bytes), kind, legacyNames,
+                kind == ScriptKind::kTask ? TaskNameFromPath(scripts[i].path) : std::string());
             if (!migration->Problem().empty()) {
                 outcome.error = migration->Problem();
             } else if (!migration->Findings().empty()) {

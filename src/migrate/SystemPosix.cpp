@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,42 @@
 namespace migrate {
 
 void UseBinaryStandardOutput() {}
+
+// readdir gives each entry's type with its name (d_type): no stat of a file the walk passes
+// over. A file system that does not fill it in gets an lstat.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    entries.clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(directory)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+            continue;
+        }
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat status {};
+            const bool known = ::fstatat(::dirfd(directory), name, &status, AT_SYMLINK_NOFOLLOW) == 0;
+            type = !known ? DT_UNKNOWN : S_ISLNK(status.st_mode) ? DT_LNK : S_ISDIR(status.st_mode) ? DT_DIR
+                                                               : S_ISREG(status.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        entries.push_back({name, type == DT_REG   ? EntryType::kFile
+                                 : type == DT_DIR ? EntryType::kFolder
+                                 : type == DT_LNK ? EntryType::kLink
+                                                  : EntryType::kOther});
+    }
+    const int failure = errno;
+    ::closedir(directory);
+    if (failure != 0) {
+        error = std::strerror(failure);
+        return false;
+    }
+    return true;
+}
 
 // Plain system calls: the scan reads tens of thousands of small files, and a stream costs
 // more than the reading.

@@ -15,6 +15,25 @@ void UseBinaryStandardOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    std::error_code code;
+    entries.clear();
+    for (std::filesystem::directory_iterator it(std::filesystem::path(folder), code), end; !code && it != end;
+         it.increment(code)) {
+        const std::filesystem::file_type type = it->symlink_status(code).type();
+        entries.push_back({it->path().filename().string(),
+                           type == std::filesystem::file_type::regular     ? EntryType::kFile
+                           : type == std::filesystem::file_type::directory ? EntryType::kFolder
+                           : type == std::filesystem::file_type::symlink   ? EntryType::kLink
+                                                                           : EntryType::kOther});
+    }
+    if (code) {
+        error = code.message();
+        return false;
+    }
+    return true;
+}
+
 bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
     std::error_code code;
     const std::uintmax_t size = std::filesystem::file_size(path, code);
