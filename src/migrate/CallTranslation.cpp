@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstddef>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "migrate/ProbeWords.h"
@@ -373,8 +374,44 @@ const char* VerdictName(Verdict verdict) {
     return "manual";
 }
 
-CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
-                          const std::map<std::string, std::size_t>& spacedVariables) {
+namespace {
+
+// Everything TranslateCall's answer depends on, as one string: the same call written in many
+// scripts (a fleet's scripts repeat a few calls) is translated once per thread.
+std::string CallKey(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                    const std::map<std::string, std::size_t>& spacedVariables) {
+    std::string key;
+    const auto add = [&key](const std::string& part) {
+        key += std::to_string(part.size());
+        key += ':';
+        key += part;
+    };
+    key += static_cast<char>('0' + static_cast<int>(dialect));
+    key += call.delayedExpansion ? 'd' : '-';
+    key += call.insideBlock ? 'b' : '-';
+    key += call.stopParsing ? 's' : '-';
+    add(programText.substr(0, call.name.begin - call.program.begin));
+    add(call.manual);
+    add(call.review);
+    for (const std::string& word : call.words) {
+        add(word);
+    }
+    key += '|';
+    for (const scripts::VariableReference& variable : call.variables) {
+        add(variable.source);
+        key += variable.quoted ? 'q' : '-';
+        key += variable.wholeList ? 'w' : '-';
+    }
+    key += '|';
+    for (const auto& [name, line] : spacedVariables) {
+        add(name);
+        add(std::to_string(line));
+    }
+    return key;
+}
+
+CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                      const std::map<std::string, std::size_t>& spacedVariables) {
     CallOutcome outcome;
     if (!call.manual.empty()) {
         outcome.why = call.manual;
@@ -427,6 +464,26 @@ CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::st
                                          : "variables stand only in values that are passed on unchanged";
     outcome.name = kToolName;
     outcome.arguments = *arguments;
+    return outcome;
+}
+
+}  // namespace
+
+CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                          const std::map<std::string, std::size_t>& spacedVariables) {
+    // Bounded: a run over many different calls starts the memory over now and then.
+    constexpr std::size_t kRemembered = 4096;
+    thread_local std::unordered_map<std::string, CallOutcome> remembered;
+    std::string key = CallKey(call, dialect, programText, spacedVariables);
+    const auto known = remembered.find(key);
+    if (known != remembered.end()) {
+        return known->second;
+    }
+    if (remembered.size() >= kRemembered) {
+        remembered.clear();
+    }
+    CallOutcome outcome = Translate(call, dialect, programText, spacedVariables);
+    remembered.emplace(std::move(key), outcome);
     return outcome;
 }
 

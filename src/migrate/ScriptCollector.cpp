@@ -50,8 +50,9 @@ std::optional<ScriptPath> Found(const std::string& name, const std::string& path
 }
 
 // How a file named on the command line is read.
-ScriptPath Named(const fs::path& path, const std::string& display) {
-    const std::string name = path.filename().string();
+ScriptPath Named(const fs::path& given, const std::string& display) {
+    const std::string name = given.filename().string();
+    const std::string path = given.string();
     const std::string extension = LowerExtension(name);
     if (IsPowerShell(extension)) {
         return ScriptPath{display, path, ScriptKind::kPowerShell, ContentCheck::kNone};
@@ -119,9 +120,9 @@ private:
                 // Never into a linked folder; a linked file only when it stays in the tree.
                 std::error_code code;
                 const fs::path target = fs::weakly_canonical(path, code);
-                const auto found = Found(entry.name, path, shown, belowTasks);
-                if (!code && found && fs::is_regular_file(target, code) && IsInside(target, root)) {
-                    Add(*found, target.string());
+                const auto script = Found(entry.name, path, shown, belowTasks);
+                if (!code && script && fs::is_regular_file(target, code) && IsInside(target, root)) {
+                    Add(*script, target.string());
                 }
             } else if (entry.type == EntryType::kFolder) {
                 if (entry.name[0] != '.') {
@@ -129,8 +130,8 @@ private:
                            belowTasks || IsTasksFolder(entry.name));
                 }
             } else if (entry.type == EntryType::kFile) {
-                if (auto found = Found(entry.name, path, shown, belowTasks)) {
-                    Add(*found, Joined(canonical, entry.name, kSeparator));
+                if (const auto script = Found(entry.name, path, shown, belowTasks)) {
+                    Add(*script, Joined(canonical, entry.name, kSeparator));
                 }
             }
         }

@@ -21,7 +21,8 @@ enum class ContentCheck {
 struct ScriptPath {
     // As the reports name it: the path as given, then the folders below it, joined by "/".
     std::string display;
-    std::filesystem::path path;
+    // As the system takes it (a string: a filesystem::path costs a parse of its parts per file).
+    std::string path;
     // PowerShell for *.ps1 and *.psm1, a task for a named *.xml, batch otherwise.
     ScriptKind kind = ScriptKind::kBatch;
     ContentCheck check = ContentCheck::kNone;

@@ -26,6 +26,6 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
 
 // Reads the whole file into `bytes`, unless it holds more than `limit` bytes. Returns false with
 // `error` set to a clause ("cannot be read (...)", "has N bytes, more than ...").
-bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes, std::string& error);
+bool ReadWholeFile(const std::string& path, std::uintmax_t limit, std::string& bytes, std::string& error);
 
 }  // namespace migrate

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace scripts {
 namespace {
@@ -21,8 +22,8 @@ bool IsXmlSpace(char c) {
 // The start of a file as ASCII: UTF-16 LE units read as their low byte when the high byte is 0,
 // anything else as '?'. Enough to see markup, which is ASCII.
 std::string NarrowStart(std::string_view bytes, std::size_t limit) {
-    std::string narrow;
     if (bytes.substr(0, 2) == kUtf16Mark) {
+        std::string narrow;
         for (std::size_t i = 2; i + 1 < bytes.size() && narrow.size() < limit; i += 2) {
             narrow += bytes[i + 1] == '\0' && static_cast<unsigned char>(bytes[i]) < 0x80 ? bytes[i] : '?';
         }
@@ -89,6 +90,24 @@ std::optional<std::uint32_t> CharacterReference(std::string_view name) {
     return IsXmlCharacter(code) ? std::optional<std::uint32_t>(code) : std::nullopt;
 }
 
+// The text an entity's name ("amp", "#x41") stands for, or nothing for an unknown one.
+std::optional<std::string> Entity(std::string_view name) {
+    static constexpr std::pair<std::string_view, std::string_view> kNamed[] = {
+        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}};
+    for (const auto& [entity, text] : kNamed) {
+        if (name == entity) {
+            return std::string(text);
+        }
+    }
+    const auto code = name.empty() || name[0] != '#' ? std::nullopt : CharacterReference(name);
+    if (!code) {
+        return std::nullopt;
+    }
+    std::string text;
+    AppendUtf8(text, *code);
+    return text;
+}
+
 // One pass over the text, element by element, keeping the path of open elements.
 class TaskScan {
 public:
@@ -142,17 +161,13 @@ private:
                 return;
             }
             const std::string_view name(text.data() + stop + 1, semicolon - stop - 1);
-            std::string decoded;
-            if (name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos") {
-                decoded = name == "amp" ? "&" : name == "lt" ? "<" : name == "gt" ? ">" : name == "quot" ? "\"" : "'";
-            } else if (const auto code = name.empty() || name[0] != '#' ? std::nullopt : CharacterReference(name)) {
-                AppendUtf8(decoded, *code);
-            } else {
+            const std::optional<std::string> decoded = Entity(name);
+            if (!decoded) {
                 Fail(stop, "unknown entity &" + std::string(name) + ";");
                 return;
             }
             if (capture != nullptr) {
-                capture->value += decoded;
+                capture->value += *decoded;
             }
             i = semicolon + 1;
         }

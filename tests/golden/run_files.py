@@ -131,15 +131,22 @@ def files_that_cannot_be_read_are_named_and_the_run_goes_on(run):
     with open(os.path.join(run.folder, "huge.bat"), "wb") as f:
         f.truncate(100_000_000)
     run.file("long.ps1", b"#" + b"x" * 300_000 + b"\nold up -F")
+    # Without the legacy name too: the first look at the bytes finds these, in its blocks and after.
+    run.file("body.bat", b"echo hi\r\n\x02rem" + b"x" * 40)
+    run.file("tail.bat", b"x" * 40 + b"\x00")
+    run.file("wide.bat", b"\xfe\xffok")
     status, out, errors = run("scan", "--legacy-name", "old", "good.bat", "binary.bat", "long.bat", "huge.bat",
-                              "long.ps1", "gone.bat")
+                              "long.ps1", "gone.bat", "body.bat", "tail.bat", "wide.bat")
     expect(status == 2 and b"good.bat:1:1: rewrite" in out, f"status {status}: {out[:200]!r}")
     expect(errors.splitlines() == [
         "tolvex-migrate: gone.bat: no such file or folder",
         "tolvex-migrate: binary.bat: binary file (a NUL byte at offset 3)",
         "tolvex-migrate: long.bat: line 1 has 1000005 bytes, more than the 8191 cmd.exe reads",
         "tolvex-migrate: huge.bat: has 100000000 bytes, more than the 33554432 this tool reads",
-        "tolvex-migrate: long.ps1: line 1 has 300001 bytes, more than the 262144 this tool reads"], errors)
+        "tolvex-migrate: long.ps1: line 1 has 300001 bytes, more than the 262144 this tool reads",
+        "tolvex-migrate: body.bat: binary file (a 0x02 byte at offset 9)",
+        "tolvex-migrate: tail.bat: binary file (a NUL byte at offset 40)",
+        "tolvex-migrate: wide.bat: UTF-16 BE text"], errors)
 
 
 @check(posix_only=True)
