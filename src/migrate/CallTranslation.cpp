@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -471,18 +472,25 @@ CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string
 
 CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
                           const std::map<std::string, std::size_t>& spacedVariables) {
-    // Bounded: a run over many different calls starts the memory over now and then.
+    // Bounded: a run over many different calls starts the memory over now and then. Shared by
+    // the threads under a lock (a thread_local map's destructor crashes MinGW's static runtime
+    // at thread exit); the translation itself runs outside it.
     constexpr std::size_t kRemembered = 4096;
-    thread_local std::unordered_map<std::string, CallOutcome> remembered;
+    static std::mutex lock;
+    static std::unordered_map<std::string, CallOutcome> remembered;
     std::string key = CallKey(call, dialect, programText, spacedVariables);
-    const auto known = remembered.find(key);
-    if (known != remembered.end()) {
-        return known->second;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        const auto known = remembered.find(key);
+        if (known != remembered.end()) {
+            return known->second;
+        }
     }
+    CallOutcome outcome = Translate(call, dialect, programText, spacedVariables);
+    const std::lock_guard<std::mutex> guard(lock);
     if (remembered.size() >= kRemembered) {
         remembered.clear();
     }
-    CallOutcome outcome = Translate(call, dialect, programText, spacedVariables);
     remembered.emplace(std::move(key), outcome);
     return outcome;
 }
