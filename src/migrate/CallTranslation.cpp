@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "migrate/ProbeWords.h"
@@ -304,6 +306,30 @@ std::string BatchElement(const std::string& element, const ScriptCall& call, boo
     return written + (requote ? "\"" : "");
 }
 
+// The translated line as a task's Arguments: variables as written, the drive as %SYSTEMDRIVE%
+// (the Task Scheduler expands both), an element with a variable written in double quotes quoted
+// again, so that the value may hold spaces as before.
+std::string RenderTask(const std::string& line, const ScriptCall& call) {
+    std::string text;
+    std::size_t start = line.find_first_not_of(' ');
+    while (start != std::string::npos && start < line.size()) {
+        bool inQuotes = false;
+        std::size_t end = start;
+        while (end < line.size() && (inQuotes || line[end] != ' ')) {
+            inQuotes = line[end] == '"' ? !inQuotes : inQuotes;
+            ++end;
+        }
+        const std::string element = line.substr(start, end - start);
+        const bool requote = HoldsQuotedVariable(element, call) && element.find('"') == std::string::npos;
+        const std::string shown = ShowVariables(element, [&](std::size_t i) {
+            return i < call.variables.size() ? call.variables[i].source : std::string("%SYSTEMDRIVE%");
+        });
+        text += (text.empty() ? "" : " ") + (requote ? "\"" + shown + "\"" : shown);
+        start = end + 1;
+    }
+    return text;
+}
+
 // The translated line as a batch file writes it, element by element (an element runs to the next
 // space outside double quotes).
 std::optional<std::string> RenderBatch(const std::string& line, const ScriptCall& call, std::string& why) {
@@ -349,8 +375,44 @@ const char* VerdictName(Verdict verdict) {
     return "manual";
 }
 
-CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
-                          const std::map<std::string, std::size_t>& spacedVariables) {
+namespace {
+
+// Everything TranslateCall's answer depends on, as one string: the same call written in many
+// scripts (a fleet's scripts repeat a few calls) is translated once per thread.
+std::string CallKey(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                    const std::map<std::string, std::size_t>& spacedVariables) {
+    std::string key;
+    const auto add = [&key](const std::string& part) {
+        key += std::to_string(part.size());
+        key += ':';
+        key += part;
+    };
+    key += static_cast<char>('0' + static_cast<int>(dialect));
+    key += call.delayedExpansion ? 'd' : '-';
+    key += call.insideBlock ? 'b' : '-';
+    key += call.stopParsing ? 's' : '-';
+    add(programText.substr(0, call.name.begin - call.program.begin));
+    add(call.manual);
+    add(call.review);
+    for (const std::string& word : call.words) {
+        add(word);
+    }
+    key += '|';
+    for (const scripts::VariableReference& variable : call.variables) {
+        add(variable.source);
+        key += variable.quoted ? 'q' : '-';
+        key += variable.wholeList ? 'w' : '-';
+    }
+    key += '|';
+    for (const auto& [name, line] : spacedVariables) {
+        add(name);
+        add(std::to_string(line));
+    }
+    return key;
+}
+
+CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                      const std::map<std::string, std::size_t>& spacedVariables) {
     CallOutcome outcome;
     if (!call.manual.empty()) {
         outcome.why = call.manual;
@@ -387,8 +449,14 @@ CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::st
         outcome.why = *reason;
         return outcome;
     }
-    const std::optional<std::string> arguments = dialect == Dialect::kBatch ? RenderBatch(*base.line, call, outcome.why)
-                                                                            : RenderPowerShell(*base.line, call, outcome.why);
+    std::optional<std::string> arguments;
+    if (dialect == Dialect::kBatch) {
+        arguments = RenderBatch(*base.line, call, outcome.why);
+    } else if (dialect == Dialect::kPowerShell) {
+        arguments = RenderPowerShell(*base.line, call, outcome.why);
+    } else {
+        arguments = RenderTask(*base.line, call);
+    }
     if (!arguments) {
         return outcome;
     }
@@ -397,6 +465,33 @@ CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::st
                                          : "variables stand only in values that are passed on unchanged";
     outcome.name = kToolName;
     outcome.arguments = *arguments;
+    return outcome;
+}
+
+}  // namespace
+
+CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
+                          const std::map<std::string, std::size_t>& spacedVariables) {
+    // Bounded: a run over many different calls starts the memory over now and then. Shared by
+    // the threads under a lock (a thread_local map's destructor crashes MinGW's static runtime
+    // at thread exit); the translation itself runs outside it.
+    constexpr std::size_t kRemembered = 4096;
+    static std::mutex lock;
+    static std::unordered_map<std::string, CallOutcome> remembered;
+    std::string key = CallKey(call, dialect, programText, spacedVariables);
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        const auto known = remembered.find(key);
+        if (known != remembered.end()) {
+            return known->second;
+        }
+    }
+    CallOutcome outcome = Translate(call, dialect, programText, spacedVariables);
+    const std::lock_guard<std::mutex> guard(lock);
+    if (remembered.size() >= kRemembered) {
+        remembered.clear();
+    }
+    remembered.emplace(std::move(key), outcome);
     return outcome;
 }
 

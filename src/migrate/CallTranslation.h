@@ -8,7 +8,9 @@
 
 namespace migrate {
 
-enum class Dialect { kBatch, kPowerShell };
+// kTask: a scheduled task's Arguments, which the Task Scheduler hands the program after expanding
+// %NAME% references, with no other escaping.
+enum class Dialect { kBatch, kPowerShell, kTask };
 
 // What becomes of one call: rewritten, or left as it is for a human to review, or left because
 // it cannot work as written (tolvex-legacy would refuse it, or it cannot be read).

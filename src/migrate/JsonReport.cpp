@@ -18,7 +18,7 @@ std::string JsonReport(const std::vector<ScriptOutcome>& outcomes, const std::ve
             continue;
         }
         for (const Finding& finding : outcome.migration->Findings()) {
-            const bool rewrite = finding.verdict == Verdict::kRewrite;
+            const bool rewrite = finding.verdict == Verdict::kRewrite || !finding.newLines.empty();
             calls.Append(JsonValue::Object()
                              .Set("file", outcome.script.display)
                              .Set("line", JsonValue::Number(finding.line))

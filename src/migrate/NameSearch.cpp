@@ -54,32 +54,58 @@ std::size_t RarestInside(const std::string& name) {
     return best;
 }
 
-bool Contains(std::string_view text, const std::string& name) {
+bool AnyControl(std::string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (static_cast<std::uint8_t>(text[i]) <= 2) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AnyLane(Block lanes) {
+    std::uint64_t words[kBlock / sizeof(std::uint64_t)];
+    std::memcpy(words, &lanes, kBlock);
+    std::uint64_t any = 0;
+    for (const std::uint64_t word : words) {
+        any |= word;
+    }
+    return any != 0;
+}
+
+// Whether `text` holds `name`, or (with `control`) a byte 0, 1 or 2, which the script reader
+// refuses: one pass over the text answers both.
+bool Contains(std::string_view text, const std::string& name, bool control) {
     const std::size_t span = name.size() - 1;
     if (text.size() < name.size()) {
-        return false;
+        return control && AnyControl(text, 0);
     }
     const std::size_t inside = RarestInside(name);
     const auto first = static_cast<std::uint8_t>(name.front() | 0x20);
     const auto middle = static_cast<std::uint8_t>(name[inside] | 0x20);
     const auto last = static_cast<std::uint8_t>(name.back() | 0x20);
+    // Below `bound`: the bytes looked for besides the name; none when it is 0.
+    const auto bound = static_cast<std::uint8_t>(control ? 3 : 0);
     std::size_t at = 0;
     for (; at + span + kBlock <= text.size(); at += kBlock) {
-        const Block hits = (Folded(Load(text.data() + at)) == first) &
-                           (Folded(Load(text.data() + at + inside)) == middle) &
+        const Block head = Load(text.data() + at);
+        const Block hits = (Folded(head) == first) & (Folded(Load(text.data() + at + inside)) == middle) &
                            (Folded(Load(text.data() + at + span)) == last);
-        std::uint64_t low = 0;
-        std::uint64_t high = 0;
-        std::memcpy(&low, &hits, sizeof(low));
-        std::memcpy(&high, reinterpret_cast<const char*>(&hits) + sizeof(low), sizeof(high));
-        if ((low | high) == 0) {
+        const Block controls = head < bound;
+        if (!AnyLane(hits | controls)) {
             continue;
+        }
+        if (AnyLane(controls)) {
+            return true;
         }
         for (std::size_t i = 0; i < kBlock; ++i) {
             if (hits[i] != 0 && EqualsAt(text, at + i, name)) {
                 return true;
             }
         }
+    }
+    if (control && AnyControl(text, at)) {
+        return true;
     }
     for (; at + name.size() <= text.size(); ++at) {
         if (EqualsAt(text, at, name)) {
@@ -93,11 +119,27 @@ bool Contains(std::string_view text, const std::string& name) {
 
 bool ContainsAnyName(std::string_view text, const std::vector<std::string>& lowerNames) {
     for (const std::string& name : lowerNames) {
-        if (!name.empty() && Contains(text, name)) {
+        if (!name.empty() && Contains(text, name, false)) {
             return true;
         }
     }
     return false;
+}
+
+bool NeedsReading(std::string_view bytes, const std::vector<std::string>& lowerNames) {
+    // A mark of UTF-16 or UTF-32, or a NUL first: the name may be in wide characters, and the
+    // reader has something to say about the encoding.
+    if (!bytes.empty() && (bytes[0] == '\0' || bytes[0] == '\xFE' || bytes[0] == '\xFF')) {
+        return true;
+    }
+    bool control = true;
+    for (const std::string& name : lowerNames) {
+        if (!name.empty() && Contains(bytes, name, control)) {
+            return true;
+        }
+        control = false;
+    }
+    return control && AnyControl(bytes, 0);
 }
 
 }  // namespace migrate

@@ -12,4 +12,9 @@ namespace migrate {
 // comparison.
 bool ContainsAnyName(std::string_view text, const std::vector<std::string>& lowerNames);
 
+// Whether a script file's raw bytes need the script reader at all: they hold one of
+// `lowerNames`, or a byte the reader refuses (NUL, 0x01, 0x02), or they begin as UTF-16 or
+// UTF-32 might. Most files need not: they are passed over in this one look at their bytes.
+bool NeedsReading(std::string_view bytes, const std::vector<std::string>& lowerNames);
+
 }  // namespace migrate

@@ -1,9 +1,11 @@
 #include "migrate/ScriptCollector.h"
 
 #include <algorithm>
-#include <set>
+#include <optional>
+#include <unordered_set>
 #include <system_error>
 
+#include "migrate/System.h"
 #include "scripts/AsciiCase.h"
 
 namespace migrate {
@@ -11,23 +13,68 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string LowerExtension(const fs::path& path) {
-    return scripts::AsciiLowered(path.extension().string());
+constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
+
+// The extension of a file name, lower case, with its dot; none for ".name".
+std::string LowerExtension(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? std::string() : scripts::AsciiLowered(name.substr(dot));
 }
 
-bool IsPowerShell(const fs::path& path) {
-    const std::string extension = LowerExtension(path);
+bool IsPowerShell(const std::string& extension) {
     return extension == ".ps1" || extension == ".psm1";
 }
 
-bool IsScript(const fs::path& path) {
-    const std::string extension = LowerExtension(path);
-    return extension == ".bat" || extension == ".cmd" || IsPowerShell(path);
+bool IsTasksFolder(const std::string& name) {
+    return scripts::EqualsIgnoringCase(name, "tasks");
+}
+
+// How a file found in a folder is read; nothing for a file that is neither script nor task.
+// Files that may be tasks are only those that can be, so that an ordinary tree costs nothing more.
+std::optional<ScriptPath> Found(const std::string& name, const std::string& path, const std::string& display,
+                                bool belowTasks) {
+    const std::string extension = LowerExtension(name);
+    if (extension == ".bat" || extension == ".cmd") {
+        return ScriptPath{display, path, ScriptKind::kBatch, ContentCheck::kNone};
+    }
+    if (IsPowerShell(extension)) {
+        return ScriptPath{display, path, ScriptKind::kPowerShell, ContentCheck::kNone};
+    }
+    if (name.empty() || name[0] == '.') {
+        return std::nullopt;
+    }
+    if (belowTasks || extension == ".xml" || name.find('.') == std::string::npos) {
+        return ScriptPath{display, path, ScriptKind::kTask, ContentCheck::kTaskOrSkip};
+    }
+    return std::nullopt;
+}
+
+// How a file named on the command line is read.
+ScriptPath Named(const fs::path& given, const std::string& display) {
+    const std::string name = given.filename().string();
+    const std::string path = given.string();
+    const std::string extension = LowerExtension(name);
+    if (IsPowerShell(extension)) {
+        return ScriptPath{display, path, ScriptKind::kPowerShell, ContentCheck::kNone};
+    }
+    if (extension == ".xml") {
+        return ScriptPath{display, path, ScriptKind::kTask, ContentCheck::kNone};
+    }
+    const bool bare = name.find('.') == std::string::npos;
+    return ScriptPath{display, path, ScriptKind::kBatch, bare ? ContentCheck::kTaskOrBatch : ContentCheck::kNone};
 }
 
 bool IsInside(const fs::path& file, const fs::path& root) {
     const auto mismatch = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
     return mismatch.first == root.end();
+}
+
+std::string Joined(const std::string& folder, const std::string& name, char separator) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/' && path.back() != separator) {
+        path += separator;
+    }
+    return path += name;
 }
 
 class Walk {
@@ -44,57 +91,61 @@ public:
             errors.push_back(given + ": " + error.message());
         } else if (status.type() == fs::file_type::directory) {
             root = fs::weakly_canonical(path, error);
-            Folder(path, given, root);
+            bool belowTasks = false;
+            for (const fs::path& part : root) {
+                belowTasks = belowTasks || IsTasksFolder(part.string());
+            }
+            Folder(given, given, root.string(), belowTasks);
         } else {
-            Add(path, given, fs::weakly_canonical(path, error));
+            Add(Named(path, given), fs::weakly_canonical(path, error).string());
         }
     }
 
 private:
     // `canonical` is the folder's canonical path: the files below it need no look-up of their own.
     // NOLINTNEXTLINE(misc-no-recursion): as deep as the folders, which the path length bounds
-    void Folder(const fs::path& folder, const std::string& display, const fs::path& canonical) {
-        std::error_code error;
-        std::vector<fs::directory_entry> entries;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-            entries.push_back(*it);
-        }
-        if (error) {
-            errors.push_back(display + ": " + error.message());
+    void Folder(const std::string& folder, const std::string& display, const std::string& canonical, bool belowTasks) {
+        std::vector<FolderEntry> entries;
+        std::string error;
+        if (!ListFolder(folder, entries, error)) {
+            errors.push_back(display + ": " + error);
             return;
         }
         std::sort(entries.begin(), entries.end(),
-                  [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
-        for (const fs::directory_entry& entry : entries) {
-            const std::string name = entry.path().filename().string();
-            std::string shown = display;
-            shown += display.empty() || display.back() == '/' ? "" : "/";
-            shown += name;
-            if (entry.is_symlink(error)) {
+                  [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+        for (const FolderEntry& entry : entries) {
+            const std::string path = Joined(folder, entry.name, kSeparator);
+            const std::string shown = Joined(display, entry.name, '/');
+            if (entry.type == EntryType::kLink) {
                 // Never into a linked folder; a linked file only when it stays in the tree.
-                const fs::path target = fs::weakly_canonical(entry.path(), error);
-                if (!error && IsScript(entry.path()) && fs::is_regular_file(target, error) && IsInside(target, root)) {
-                    Add(entry.path(), shown, target);
+                std::error_code code;
+                const fs::path target = fs::weakly_canonical(path, code);
+                const auto script = Found(entry.name, path, shown, belowTasks);
+                if (!code && script && fs::is_regular_file(target, code) && IsInside(target, root)) {
+                    Add(*script, target.string());
                 }
-            } else if (entry.is_directory(error)) {
-                if (name.empty() || name[0] != '.') {
-                    Folder(entry.path(), shown, canonical / entry.path().filename());
+            } else if (entry.type == EntryType::kFolder) {
+                if (entry.name[0] != '.') {
+                    Folder(path, shown, Joined(canonical, entry.name, kSeparator),
+                           belowTasks || IsTasksFolder(entry.name));
                 }
-            } else if (IsScript(entry.path())) {
-                Add(entry.path(), shown, canonical / entry.path().filename());
+            } else if (entry.type == EntryType::kFile) {
+                if (const auto script = Found(entry.name, path, shown, belowTasks)) {
+                    Add(*script, Joined(canonical, entry.name, kSeparator));
+                }
             }
         }
     }
 
-    void Add(const fs::path& path, const std::string& display, const fs::path& canonical) {
-        if (seen.insert(canonical.string()).second) {
-            found.push_back(ScriptPath{display, path, !IsPowerShell(path)});
+    void Add(const ScriptPath& script, const std::string& canonical) {
+        if (seen.insert(canonical).second) {
+            found.push_back(script);
         }
     }
 
     std::vector<ScriptPath>& found;
     std::vector<std::string>& errors;
-    std::set<std::string> seen;
+    std::unordered_set<std::string> seen;
     fs::path root;
 };
 

@@ -7,6 +7,7 @@
 #include "migrate/BatchAssignments.h"
 #include "migrate/NameSearch.h"
 #include "migrate/PercentPairs.h"
+#include "migrate/TaskMigration.h"
 #include "scripts/BatchReader.h"
 #include "scripts/PowerShellReader.h"
 
@@ -76,7 +77,8 @@ std::string LongLine(const std::string& text, std::size_t limit, const char* rea
 
 }  // namespace
 
-ScriptMigration::ScriptMigration(std::string bytes, bool batch, const std::vector<std::string>& legacyNames) {
+ScriptMigration::ScriptMigration(std::string bytes, ScriptKind kind, const std::vector<std::string>& legacyNames,
+                                 const std::string& taskName) {
     script = scripts::ScriptText::Decode(std::move(bytes), problem);
     if (!script) {
         return;
@@ -85,6 +87,14 @@ ScriptMigration::ScriptMigration(std::string bytes, bool batch, const std::vecto
     if (!ContainsAnyName(script->Text(), legacyNames)) {
         return;
     }
+    // A task file is never rewritten: its findings are all there is.
+    if (kind == ScriptKind::kTask) {
+        if (!FindTaskCalls(script->Text(), taskName, legacyNames, findings, problem)) {
+            script.reset();
+        }
+        return;
+    }
+    const bool batch = kind == ScriptKind::kBatch;
     problem = batch ? LongLine(script->Text(), kBatchLineLimit, "cmd.exe")
                     : LongLine(script->Text(), kPowerShellLineLimit, "this tool");
     if (!problem.empty()) {

@@ -24,7 +24,8 @@ struct Finding {
     Verdict verdict = Verdict::kManual;
     std::string why;
     // The whole lines the call stands on, as they are and (rewrite only) as they become; each
-    // without its last line end.
+    // without its last line end. For a task, whose file is never rewritten, `newLines` shows
+    // the new action instead (Command, Arguments, and how schtasks sets them), when it is exact.
     std::string oldLines;
     std::string newLines;
     // Rewrite only: the replacements in the script's text.
@@ -39,13 +40,17 @@ struct Change {
     std::string text;
 };
 
+// How a file's text is read.
+enum class ScriptKind { kBatch, kPowerShell, kTask };
+
 // Everything the migration learns about one script: its calls and its rewritten text. Works on
 // the file's bytes only; reading and writing files is the caller's.
 class ScriptMigration {
 public:
-    // `legacyNames`: lower-case file names without ".exe". `batch`: read as a batch file,
-    // otherwise as PowerShell.
-    ScriptMigration(std::string bytes, bool batch, const std::vector<std::string>& legacyNames);
+    // `legacyNames`: lower-case file names without ".exe". `taskName`: for a task file, the name
+    // its place gives it ("\Folder\Name"), used when the task holds no URI.
+    ScriptMigration(std::string bytes, ScriptKind kind, const std::vector<std::string>& legacyNames,
+                    const std::string& taskName = std::string());
 
     // Set when the script was not read: why, as a clause ("binary file (...)").
     const std::string& Problem() const;

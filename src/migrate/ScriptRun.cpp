@@ -4,14 +4,17 @@
 #include <atomic>
 #include <thread>
 
+#include "migrate/NameSearch.h"
 #include "migrate/System.h"
+#include "migrate/TaskMigration.h"
+#include "scripts/TaskFileReader.h"
 
 namespace migrate {
 
 Tally CountOutcomes(const std::vector<ScriptOutcome>& outcomes) {
     Tally tally;
     for (const ScriptOutcome& outcome : outcomes) {
-        tally.files += outcome.error.empty() ? 1 : 0;
+        tally.files += outcome.error.empty() && !outcome.passedOver ? 1 : 0;
         if (!outcome.migration) {
             continue;
         }
@@ -31,6 +34,45 @@ std::string SummaryLine(const Tally& tally) {
            std::to_string(tally.manual) + " manual";
 }
 
+namespace {
+
+// Reads one file into `outcome`; `bytes` is the thread's buffer, reused from file to file.
+void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacyNames, std::string& bytes,
+                ScriptOutcome& outcome) {
+    outcome.script = script;
+    const bool mayPassOver = script.check == ContentCheck::kTaskOrSkip;
+    if (!ReadWholeFile(script.path, mayPassOver ? kMaxTaskBytes : kMaxScriptBytes, bytes, outcome.error)) {
+        // A file that may be no task at all is no failure of the scan.
+        outcome.passedOver = mayPassOver;
+        outcome.error = mayPassOver ? std::string() : outcome.error;
+        return;
+    }
+    ScriptKind kind = script.kind;
+    if (script.check != ContentCheck::kNone) {
+        const bool task = scripts::LooksLikeTaskFile(bytes);
+        kind = task ? ScriptKind::kTask : ScriptKind::kBatch;
+        if (!task && mayPassOver) {
+            outcome.passedOver = true;
+            return;
+        }
+    }
+    // Nearly every file ends here, after one look at its bytes and no copy of them.
+    if (!NeedsReading(bytes, legacyNames)) {
+        return;
+    }
+    auto migration = std::make_unique<ScriptMigration>(std::move(bytes), kind, legacyNames,
+                                                       kind == ScriptKind::kTask ? TaskNameFromPath(script.path)
+                                                                                 : std::string());
+    bytes.clear();
+    if (!migration->Problem().empty()) {
+        outcome.error = migration->Problem();
+    } else if (!migration->Findings().empty()) {
+        outcome.migration = std::move(migration);
+    }
+}
+
+}  // namespace
+
 std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts,
                                           const std::vector<std::string>& legacyNames) {
     std::vector<ScriptOutcome> outcomes(scripts.size());
@@ -38,18 +80,7 @@ std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts
     const auto work = [&]() {
         std::string bytes;
         for (std::size_t i = next++; i < scripts.size(); i = next++) {
-            ScriptOutcome& outcome = outcomes[i];
-            outcome.script = scripts[i];
-            if (!ReadWholeFile(scripts[i].path, kMaxScriptBytes, bytes, outcome.error)) {
-                continue;
-            }
-            auto migration = std::make_unique<ScriptMigration>(std::move(bytes), scripts[i].batch, legacyNames);
-            if (!migration->Problem().empty()) {
-                outcome.error = migration->Problem();
-            } else if (!migration->Findings().empty()) {
-                outcome.migration = std::move(migration);
-            }
-            bytes.clear();
+            ReadScript(scripts[i], legacyNames, bytes, outcomes[i]);
         }
     };
     const unsigned threads = std::max(1U, std::min(std::thread::hardware_concurrency(), 8U));

@@ -13,8 +13,14 @@ namespace migrate {
 // Larger files are not read: no script a person maintains is anywhere near this size.
 constexpr std::uintmax_t kMaxScriptBytes = std::uintmax_t{32} * 1024 * 1024;
 
+// A file found in a folder that may be a task is read only up to this size: a task file is a
+// few kilobytes.
+constexpr std::uintmax_t kMaxTaskBytes = std::uintmax_t{1024} * 1024;
+
 struct ScriptOutcome {
     ScriptPath script;
+    // A file found in a folder that turned out to be neither script nor task: not counted.
+    bool passedOver = false;
     // Set when the file could not be read: why, as a clause.
     std::string error;
     // Only for a script that names the legacy program in a call.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // The two services tolvex-migrate takes from the operating system in its own way. One source
 // file per platform implements them.
@@ -11,8 +12,20 @@ namespace migrate {
 // a diff keeps the file's own line ends.
 void UseBinaryStandardOutput();
 
+enum class EntryType { kFile, kFolder, kLink, kOther };
+
+struct FolderEntry {
+    std::string name;
+    EntryType type = EntryType::kOther;
+};
+
+// The entries of `folder` (not "." and ".."), in no particular order, each with its type as the
+// folder lists it (a link is kLink, whatever it leads to). Returns false with `error` set to the
+// system's message when the folder cannot be read.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error);
+
 // Reads the whole file into `bytes`, unless it holds more than `limit` bytes. Returns false with
 // `error` set to a clause ("cannot be read (...)", "has N bytes, more than ...").
-bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes, std::string& error);
+bool ReadWholeFile(const std::string& path, std::uintmax_t limit, std::string& bytes, std::string& error);
 
 }  // namespace migrate

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,9 +12,64 @@ namespace migrate {
 
 void UseBinaryStandardOutput() {}
 
+namespace {
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// readdir gives each entry's type with its name (d_type): no stat of a file the walk passes
+// over. A file system that does not fill it in gets an lstat.
+EntryType TypeOf(DIR* directory, const dirent& entry) {
+    unsigned char type = entry.d_type;
+    if (type == DT_UNKNOWN) {
+        struct stat status {};
+        if (::fstatat(::dirfd(directory), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            return EntryType::kOther;
+        }
+        type = S_ISLNK(status.st_mode) ? DT_LNK : S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_UNKNOWN;
+    }
+    switch (type) {
+        case DT_REG:
+            return EntryType::kFile;
+        case DT_DIR:
+            return EntryType::kFolder;
+        case DT_LNK:
+            return EntryType::kLink;
+        default:
+            return EntryType::kOther;
+    }
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    entries.clear();
+    // readdir tells its end from a failure only by errno, which an lstat may have set.
+    errno = 0;
+    for (const dirent* entry = ::readdir(directory); entry != nullptr; entry = ::readdir(directory)) {
+        if (!IsDotOrDotDot(entry->d_name)) {
+            entries.push_back({entry->d_name, TypeOf(directory, *entry)});
+        }
+        errno = 0;
+    }
+    const int failure = errno;
+    ::closedir(directory);
+    if (failure != 0) {
+        error = std::strerror(failure);
+        return false;
+    }
+    return true;
+}
+
 // Plain system calls: the scan reads tens of thousands of small files, and a stream costs
 // more than the reading.
-bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
+bool ReadWholeFile(const std::string& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
     const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat status {};
     if (file < 0 || ::fstat(file, &status) != 0) {

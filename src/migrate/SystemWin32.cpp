@@ -15,9 +15,28 @@ void UseBinaryStandardOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
     std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    entries.clear();
+    for (std::filesystem::directory_iterator it(std::filesystem::path(folder), code), end; !code && it != end;
+         it.increment(code)) {
+        const std::filesystem::file_type type = it->symlink_status(code).type();
+        entries.push_back({it->path().filename().string(),
+                           type == std::filesystem::file_type::regular     ? EntryType::kFile
+                           : type == std::filesystem::file_type::directory ? EntryType::kFolder
+                           : type == std::filesystem::file_type::symlink   ? EntryType::kLink
+                                                                           : EntryType::kOther});
+    }
+    if (code) {
+        error = code.message();
+        return false;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), code);
     if (code) {
         error = "cannot be read (" + code.message() + ")";
         return false;
@@ -26,7 +45,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, std:
         error = "has " + std::to_string(size) + " bytes, more than the " + std::to_string(limit) + " this tool reads";
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
     bytes.resize(static_cast<std::size_t>(size));
     const auto wanted = static_cast<std::streamsize>(size);
     if (!file || file.rdbuf()->sgetn(bytes.data(), wanted) != wanted) {

@@ -22,7 +22,8 @@ void WriteTextFinding(std::ostream& out, const std::string& file, const Finding&
     out << file << ':' << finding.line << ':' << finding.column << ": " << VerdictName(finding.verdict) << ": "
         << finding.why << '\n';
     WriteIndented(out, finding.oldLines);
-    if (finding.verdict == Verdict::kRewrite) {
+    // A rewrite's new lines; a task's new action, which is set through the Task Scheduler.
+    if (!finding.newLines.empty()) {
         WriteIndented(out, finding.newLines);
     }
 }

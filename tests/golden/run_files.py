@@ -140,15 +140,22 @@ def files_that_cannot_be_read_are_named_and_the_run_goes_on(run):
     with open(os.path.join(run.folder, "huge.bat"), "wb") as f:
         f.truncate(100_000_000)
     run.file("long.ps1", b"#" + b"x" * 300_000 + b"\nold up -F")
+    # Without the legacy name too: the first look at the bytes finds these, in its blocks and after.
+    run.file("body.bat", b"echo hi\r\n\x02rem" + b"x" * 40)
+    run.file("tail.bat", b"x" * 40 + b"\x00")
+    run.file("wide.bat", b"\xfe\xffok")
     status, out, errors = run("scan", "--legacy-name", "old", "good.bat", "binary.bat", "long.bat", "huge.bat",
-                              "long.ps1", "gone.bat")
+                              "long.ps1", "gone.bat", "body.bat", "tail.bat", "wide.bat")
     expect(status == 2 and b"good.bat:1:1: rewrite" in out, f"status {status}: {out[:200]!r}")
     expect(errors.splitlines() == [
         "tolvex-migrate: gone.bat: no such file or folder",
         "tolvex-migrate: binary.bat: binary file (a NUL byte at offset 3)",
         "tolvex-migrate: long.bat: line 1 has 1000005 bytes, more than the 8191 cmd.exe reads",
         "tolvex-migrate: huge.bat: has 100000000 bytes, more than the 33554432 this tool reads",
-        "tolvex-migrate: long.ps1: line 1 has 300001 bytes, more than the 262144 this tool reads"], errors)
+        "tolvex-migrate: long.ps1: line 1 has 300001 bytes, more than the 262144 this tool reads",
+        "tolvex-migrate: body.bat: binary file (a 0x02 byte at offset 9)",
+        "tolvex-migrate: tail.bat: binary file (a NUL byte at offset 40)",
+        "tolvex-migrate: wide.bat: UTF-16 BE text"], errors)
 
 
 @check(posix_only=True)
@@ -200,6 +207,108 @@ def json_and_sarif_reports(run):
         out = subprocess.run([run.options.sarif_multitool, "validate", os.path.join(run.folder, path)],
                              capture_output=True, text=True).stdout
         expect(": error " not in out, out)
+
+
+TASK_NS = "http://schemas.microsoft.com/windows/2004/02/mit/task"
+
+
+def task(execs, uri=None, utf16=True, actions=""):
+    """A task file as the Task Scheduler writes one: UTF-16 LE with a mark and CRLF, or UTF-8."""
+    registration = f"  <RegistrationInfo>\r\n    <URI>{uri}</URI>\r\n  </RegistrationInfo>\r\n" if uri else ""
+    body = "".join(f"    <Exec>\r\n      <Command>{command}</Command>\r\n" +
+                   (f"      <Arguments>{arguments}</Arguments>\r\n" if arguments is not None else "") +
+                   "    </Exec>\r\n" for command, arguments in execs)
+    text = (f'<?xml version="1.0" encoding="UTF-{16 if utf16 else 8}"?>\r\n<!-- exported -->\r\n'
+            f'<Task version="1.2" xmlns="{TASK_NS}">\r\n{registration}  <Actions Context="Author">\r\n'
+            f"{body}{actions}  </Actions>\r\n</Task>\r\n")
+    return "\ufeff".encode("utf-16-le") + text.encode("utf-16-le") if utf16 else text.encode()
+
+
+@check()
+def task_files_are_read_in_both_encodings_and_never_written(run):
+    files = {
+        # The Tasks folder's own files: no extension, UTF-16; the name comes from the path.
+        "Windows/System32/Tasks/Vexadyn/Nightly": task([('"C:\\Tools\\OLD.exe"', "up -F -l &quot;C:\\fw&quot; -m %MT%")]),
+        # An export, UTF-8, with its URI; two actions: schtasks /tr cannot set one of two.
+        "exports/weekly.xml": task([("C:\\Tools\\old", "co -F -l &quot;C:\\my fw&quot;&#x20;-i a&#44;b"),
+                                    ("old.exe", "up -x")], uri="\\Vexadyn\\Weekly", utf16=False),
+        # Review for a second reason; another program's task; an action with no arguments.
+        "Tasks/Mixed": task([("old", "up -F -l C:\\a&amp;b"), ("C:\\Tools\\other.exe", "old up -F"),
+                             ("old", None)], utf16=False,
+                            actions="    <ComHandler><ClassId>{X}</ClassId></ComHandler>\r\n"),
+        # Neither scripts nor tasks: passed over, not counted.
+        "exports/settings.xml": b'<?xml version="1.0"?><settings>old up -F</settings>',
+        "exports/README": b"old up -F\r\n",
+    }
+    for name, data in files.items():
+        run.file(name, data)
+    status, out, errors = run("scan", "--legacy-name", "old", ".")
+    why = "review: a task is changed through the Task Scheduler, never by editing its file"
+    new_args = "update flash --type fw --dir C:\\fw --mt %MT% --output %SYSTEMDRIVE%\\Vexadyn_Support\\"
+    expected = f"""./Tasks/Mixed:6:16: {why}; and a value holds "&", which cmd.exe acted on when tolvex-legacy ran its line
+          <Command>old</Command>
+          <Arguments>up -F -l C:\\a&amp;b</Arguments>
+./Tasks/Mixed:14:16: manual: tolvex-legacy refuses it: Please specify the command!
+          <Command>old</Command>
+./Windows/System32/Tasks/Vexadyn/Nightly:6:16: {why}
+          <Command>"C:\\Tools\\OLD.exe"</Command>
+          <Arguments>up -F -l &quot;C:\\fw&quot; -m %MT%</Arguments>
+    Command:   "C:\\Tools\\tolvex.exe"
+    Arguments: {new_args}
+    schtasks /change /tn "\\Vexadyn\\Nightly" /tr "\\"C:\\Tools\\tolvex.exe\\" {new_args}\\"
+./exports/weekly.xml:9:16: {why}
+          <Command>C:\\Tools\\old</Command>
+          <Arguments>co -F -l &quot;C:\\my fw&quot;&#x20;-i a&#44;b</Arguments>
+    Command:   C:\\Tools\\tolvex
+    Arguments: update compare --type fw --dir "C:\\my fw" --includeid  a,b --output %SYSTEMDRIVE%\\Vexadyn_Support\\
+    schtasks /change cannot set it: the task has 2 actions, and /tr sets a task's only one
+./exports/weekly.xml:13:16: manual: tolvex-legacy refuses it: The parameter: -x is not supported!
+          <Command>old.exe</Command>
+          <Arguments>up -x</Arguments>
+3 files, 5 calls: 0 rewrite, 3 review, 2 manual
+"""
+    expect(status == 1 and errors == "", f"status {status}: {errors}")
+    expect(out.decode().replace("\r\n", "\n") == expected, out.decode())
+    # fix shows no diff and writes nothing; the JSON report carries the new action.
+    status, diff, left = run("fix", "--legacy-name", "old", "--write", ".")
+    expect(status == 1 and "rewrote" not in diff.decode() and "schtasks /change /tn" in diff.decode(), diff)
+    for name, data in files.items():
+        expect(run.read(name) == data and not os.path.exists(os.path.join(run.folder, name + ".bak")), name)
+    report = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "Windows")[1])
+    call = report["calls"][0]
+    expect((call["line"], call["column"], call["class"]) == (6, 16, "review") and
+           call["new"].startswith('Command:   "C:\\Tools\\tolvex.exe"\nArguments: update flash'), call)
+    sarif = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", "exports/weekly.xml")[1])
+    region = sarif["runs"][0]["results"][0]["locations"][0]["physicalLocation"]["region"]
+    expect(region == {"startLine": 9, "startColumn": 16}, region)
+
+
+@check()
+def task_files_named_or_malformed(run):
+    good = task([("old", "hb -s --mm-address=A")], uri="\\Job")
+    run.file("job", good)  # named without extension: a task by its content
+    run.file("plain", b"old hb -s --mm-address=A\r\n")  # ... or a batch file
+    run.file("not-a-task.xml", b'<?xml version="1.0"?>\n<Task xmlns="urn:other"><Exec>old</Exec></Task>')
+    malformed = {  # the end of a task file, cut or spoilt: the reason the scan gives
+        b"<Exec><Command>old</Command>": "line 5: <Exec> is not closed",
+        b"<Exec><Command>old</Arguments></Exec>": "line 5: </Arguments> closes no open element",
+        b"<Exec><Command>old &foo;</Command></Exec>": "line 5: unknown entity &foo;",
+        b"<Exec><Command>old &#1;</Command></Exec>": "line 5: unknown entity &#1;",
+        b"<Exec><Command>old<b/></Command></Exec>": "line 5: <Command> holds an element",
+        b"<Exec><Command>old</Command><!-- </Exec>": "line 5: a comment is not closed",
+        b"<Exec><Command a='>old</Command></Exec>": "line 5: a tag is not closed",
+    }
+    head = task([], utf16=False).split(b"  </Actions>")[0]
+    for i, tail in enumerate(malformed):
+        run.file(f"Tasks/bad{i}", head + tail)
+    status, out, errors = run("scan", "--legacy-name", "old", "job", "plain", "not-a-task.xml", "Tasks")
+    text = out.decode().replace("\r\n", "\n")
+    expect(status == 2 and "job:9:16: review:" in text and 'schtasks /change /tn "\\Job" /tr "tolvex update scan --cmm :@A' in text
+           and "plain:1:1: rewrite:" in text and text.endswith("2 files, 2 calls: 1 rewrite, 1 review, 0 manual\n"), text)
+    expect(errors.splitlines() == ["tolvex-migrate: not-a-task.xml: not a task file that can be read (line 2: the root "
+                                   "element is not <Task> in the task namespace)"] +
+           [f"tolvex-migrate: Tasks/bad{i}: not a task file that can be read ({why})"
+            for i, why in enumerate(malformed.values())], errors)
 
 
 @check()
