@@ -74,6 +74,25 @@ std::string LongLine(const std::string& text, std::size_t limit, const char* rea
     return std::string();
 }
 
+// Whether the script may call the program: it names it, or (PowerShell) names it once the
+// backticks are read away, as PowerShell does with o`ld.
+bool MayNameProgram(const std::string& text, bool batch, const std::vector<std::string>& legacyNames) {
+    if (ContainsAnyName(text, legacyNames)) {
+        return true;
+    }
+    if (batch || text.find('`') == std::string::npos) {
+        return false;
+    }
+    std::string plain;
+    plain.reserve(text.size());
+    for (const char c : text) {
+        if (c != '`') {
+            plain += c;
+        }
+    }
+    return ContainsAnyName(plain, legacyNames);
+}
+
 }  // namespace
 
 ScriptMigration::ScriptMigration(std::string bytes, bool batch, const std::vector<std::string>& legacyNames) {
@@ -82,7 +101,7 @@ ScriptMigration::ScriptMigration(std::string bytes, bool batch, const std::vecto
         return;
     }
     // Most scripts never name the legacy program: look no further than that.
-    if (!ContainsAnyName(script->Text(), legacyNames)) {
+    if (!MayNameProgram(script->Text(), batch, legacyNames)) {
         return;
     }
     problem = batch ? LongLine(script->Text(), kBatchLineLimit, "cmd.exe")

@@ -17,8 +17,8 @@ PowerShell parses without error must give the same calls at the same places: lin
 in bytes from 1 where the command's name starts (PowerShell counts UTF-16 code units; the runner
 converts). The reader's indirect findings (Start-Process, Invoke-Expression, `& $var`, a computed
 path) are not calls PowerShell names; each must stand at a command PowerShell runs by one of those
-ways: on the line of a Start-Process/start/saps or Invoke-Expression/iex command, or at the
-variable or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
+ways: inside a Start-Process/start/saps or Invoke-Expression/iex command, or at the variable
+or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
 Exits 0 when all agree, 1 on a disagreement, 77 (skipped) when pwsh is missing, 2 on a set-up error.
 """
 
@@ -84,14 +84,16 @@ def place(text, offset):  # a UTF-16 offset -> (line, column in UTF-8 bytes from
 
 def compare(text, parsed, found):  # -> list of problems
     direct = sorted(place(text, c["offset"]) for c in parsed["commands"] if legacy(c["name"]))
-    starters = {place(text, c["offset"])[0] for c in parsed["commands"] if (c["name"] or "").lower() in STARTERS}
+    starters = [(place(text, c["offset"]), place(text, c["end"])) for c in parsed["commands"]
+                if (c["name"] or "").lower() in STARTERS]
     computed = {place(text, c["offset"]) for c in parsed["commands"] if c["op"] != "Unknown" and
                 c["kind"] not in ("StringConstantExpressionAst", "ExpandableStringExpressionAst")}
     mine = sorted((c["line"], c["column"]) for c in found if not c["why"].startswith(INDIRECT))
     problems = [] if mine == direct else [f"PowerShell finds calls at {direct}, the reader at {mine}"]
     problems += [f"indirect finding at {c['line']}:{c['column']} ({c['why']}) where PowerShell starts nothing that way"
                  for c in found if c["why"].startswith(INDIRECT) and not ((c["line"], c["column"]) in computed
-                 if c["why"].startswith(INDIRECT[2:]) else c["line"] in starters)]
+                 if c["why"].startswith(INDIRECT[2:]) else
+                 any(start <= (c["line"], c["column"]) < end for start, end in starters))]
     return problems
 
 
