@@ -78,8 +78,13 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
                 last = ScanVerbatim(call);
                 break;
             }
+            const bool quotedStop = QuotedStopParsingAt(scan.pos);
             ScanOneArgument(call, kind, other);
             last = scan.pos;
+            if (quotedStop) {
+                SkipVerbatim();  // PowerShell takes a quoted --% as the stop-parsing token too
+                break;
+            }
         }
     }
     call.arguments = first == kNoArgument ? ByteRange{call.program.end, call.program.end} : ByteRange{first, last};
@@ -222,6 +227,24 @@ std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
     call.stopParsing = true;
     scan.pos += 3;
     const std::size_t begin = scan.pos;
+    SkipVerbatim();
+    std::size_t end = scan.pos;
+    while (end > begin && (scan.text.At(end - 1) == ' ' || scan.text.At(end - 1) == '\t')) {
+        --end;
+    }
+    AppendVerbatimWords(call, begin, end);
+    return end;
+}
+
+bool PowerShellArgumentReader::QuotedStopParsingAt(std::size_t pos) const {
+    const PowerShellText& text = scan.text;
+    const char quote = text.At(pos);
+    return (quote == '\'' || quote == '"') && text.Slice(pos + 1, pos + 4) == "--%" && text.At(pos + 4) == quote &&
+           (pos + 5 >= text.Size() || text.SpaceLength(pos + 5) > 0 || text.NewlineLength(pos + 5) > 0);
+}
+
+// Moves to the end of the text after --%: the line end, or a '|' or "&&" outside double quotes.
+void PowerShellArgumentReader::SkipVerbatim() {
     bool quoted = false;
     while (scan.pos < scan.text.Size() && scan.text.NewlineLength(scan.pos) == 0) {
         const std::size_t quote = scan.text.QuoteLength(scan.pos, QuoteKind::kDouble);
@@ -236,12 +259,6 @@ std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
         }
         ++scan.pos;
     }
-    std::size_t end = scan.pos;
-    while (end > begin && (scan.text.At(end - 1) == ' ' || scan.text.At(end - 1) == '\t')) {
-        --end;
-    }
-    AppendVerbatimWords(call, begin, end);
-    return end;
 }
 
 // The words of the text [begin, end) after --%: %NAME% as placeholders, split as the C runtime does.

@@ -47,6 +47,8 @@ private:
     void ScanRedirection(ScriptCall& call);
     bool StopParsingAt(std::size_t pos) const;
     std::size_t ScanVerbatim(ScriptCall& call);
+    bool QuotedStopParsingAt(std::size_t pos) const;
+    void SkipVerbatim();
     void AppendVerbatimWords(ScriptCall& call, std::size_t begin, std::size_t end) const;
     std::size_t EnvironmentReferenceEnd(std::size_t pos, std::size_t end) const;
 

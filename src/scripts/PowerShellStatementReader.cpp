@@ -56,8 +56,11 @@ void PowerShellStatementReader::ScanGroup(std::size_t openerLength, char closer,
     if (!nesting.Ok()) {
         return;
     }
+    const bool outerPipelineOnly = pipelineOnly;
+    pipelineOnly = closer == ')' && capture == kValue;
     scan.pos += openerLength;
     ScanStatements(closer, capture, hashtable, unclosed);
+    pipelineOnly = outerPipelineOnly;
 }
 
 void PowerShellStatementReader::ScanIndex() {
@@ -114,6 +117,9 @@ void PowerShellStatementReader::ScanPipeline() {
             scan.SkipLines();
             continue;
         }
+        // A single & after an expression runs it as a background job and ends the statement:
+        // in "$x & 'C:\old.exe'" the string is no program.
+        scan.pos += c == '&' ? 1 : 0;
         break;
     }
     found.capture = outer;
@@ -138,6 +144,10 @@ bool PowerShellStatementReader::PipeFollows() {
 std::size_t PowerShellStatementReader::ScanPipelineElement() {
     while (true) {
         scan.SkipInline();
+        while (scan.text.At(scan.pos) == '`' && scan.text.SpaceLength(scan.pos + 1) > 0) {
+            scan.pos += 1 + scan.text.SpaceLength(scan.pos + 1);  // PowerShell skips an escaped space here
+            scan.SkipInline();
+        }
         if (scan.AtCommandEnd()) {
             return kNoCall;
         }
@@ -153,7 +163,7 @@ std::size_t PowerShellStatementReader::ScanPipelineElement() {
             ScanExpression(false);
             return kNoCall;
         }
-        const std::size_t keywordEnd = PipelineKeywordEnd(scan.pos);
+        const std::size_t keywordEnd = pipelineOnly ? 0 : PipelineKeywordEnd(scan.pos);
         if (keywordEnd == 0) {
             return ScanCommand();
         }
@@ -175,25 +185,28 @@ std::size_t PowerShellStatementReader::PipelineKeywordEnd(std::size_t pos) const
     return EqualsIgnoringCase(word, "return") || EqualsIgnoringCase(word, "throw") || EqualsIgnoringCase(word, "exit") ? end : 0;
 }
 
+// PowerShell's parser reads a command name wherever no expression starts: "=old", "> log", "*x",
+// "]", "-F" and "$.\old" are commands there.
 bool PowerShellStatementReader::StartsCommandName(std::size_t pos) const {
-    if (scan.text.QuoteAt(pos) != QuoteKind::kNone || scan.text.DashLength(pos) > 0) {
+    if (scan.text.QuoteAt(pos) != QuoteKind::kNone) {
         return false;
+    }
+    const std::size_t dash = scan.text.DashLength(pos);
+    if (dash > 0) {
+        return !scan.text.StartsUnaryOperator(pos + dash);
     }
     const char c = scan.text.At(pos);
     switch (c) {
         case '$':
+            return !scan.VariableAt(pos);
         case '(':
         case '[':
-        case ']':
         case '@':
         case '{':
         case '!':
         case '+':
-        case '*':
         case ',':
-        case '=':
         case '<':
-        case '>':
         case '#':
             return false;
         default:
@@ -377,7 +390,8 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
     if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
         words.ScanQuoted(program, scratch);
         const auto [b, e] = scan.Interior(begin, scan.pos);
-        return FinishCommand({begin, scan.pos}, b, e, "", problemsBefore);
+        const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(b, e), program.value);
+        return FinishCommand({begin, scan.pos}, b, e, escaped ? kEscapedName : "", problemsBefore);
     }
     std::string variable;
     if (c == '$' && ToolVariableAt(variable)) {
@@ -437,9 +451,21 @@ std::size_t PowerShellStatementReader::ScanCommand() {
     const std::size_t begin = scan.pos;
     PowerShellWord program;
     ScriptCall scratch;
-    words.ScanBareword(program, scratch);
+    const std::size_t dash = scan.text.DashLength(begin);
+    const bool parameter = dash > 0 && scan.text.IsNameChar(begin + dash);
+    if (parameter) {
+        words.ScanArgumentElement(program, scratch, true);  // "-l${x}" is the command -l$ and {x}
+    } else {
+        words.ScanBareword(program, scratch);
+    }
     scan.pos = std::max(scan.pos, begin + 1);  // a name is at least one character: never stay in place
-    return FinishCommand({begin, scan.pos}, begin, scan.pos, "", problemsBefore);
+    std::size_t end = scan.pos;
+    const std::size_t dot = scan.text.Slice(begin, end).find('.');
+    if (parameter && dot != std::string_view::npos) {
+        end = begin + dot;  // "-D.\old" is the command -D: a parameter token ends at a dot ("-.\old" is a path)
+    }
+    const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(begin, end), program.value);
+    return FinishCommand({begin, scan.pos}, begin, end, escaped ? kEscapedName : "", problemsBefore);
 }
 
 // The program token is read: [begin, end) is its path without quotes; `indirect` says how the

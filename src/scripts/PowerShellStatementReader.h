@@ -59,6 +59,9 @@ private:
     PowerShellFindings& found;
     PowerShellWordReader words;
     PowerShellArgumentReader arguments;
+    // Inside ( ): PowerShell reads a pipeline there, not a statement, so return, throw and exit
+    // are command names.
+    bool pipelineOnly = false;
 };
 
 }  // namespace scripts

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "scripts/AsciiCase.h"
+
 namespace scripts {
 
 namespace {
@@ -130,6 +132,27 @@ bool PowerShellText::IsNameChar(std::size_t pos) const {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     }
     return SpaceLength(pos) == 0 && QuoteAt(pos) == QuoteKind::kNone && DashLength(pos) == 0;
+}
+
+bool PowerShellText::StartsUnaryOperator(std::size_t pos) const {
+    const char c = At(pos);
+    if (c == '.') {
+        return At(pos + 1) >= '0' && At(pos + 1) <= '9';
+    }
+    if (!IsNameChar(pos) || (c >= '0' && c <= '9')) {
+        return true;
+    }
+    std::size_t end = pos;
+    while (IsNameChar(end)) {
+        ++end;
+    }
+    const std::string_view word = Slice(pos, end);
+    for (const std::string_view unary : {"not", "bnot", "split", "isplit", "csplit", "join"}) {
+        if (EqualsIgnoringCase(word, unary)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace scripts

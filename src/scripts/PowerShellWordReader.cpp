@@ -103,16 +103,42 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
         arg.Review(kDash);
     }
     std::size_t p = scan.pos + dash;
+    bool literal = false;  // PowerShell 7.6 passes "-F$x" as written, and "-F${x}" as "-F$" and {x}
     while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
         const char c = scan.text.At(p);
         if (c == '.' || c == '[') {
             arg.Review(kParameterDot);
             return false;
         }
-        if (c == '`' || c == '$' || scan.text.QuoteAt(p) != QuoteKind::kNone) {
+        if (c == '`' && scan.text.ContinuationLength(p) > 0) {
+            // It keeps a backtick that ends a parameter token ("-F`"), and the line end then
+            // ends the command.
+            arg.Review(kTightContinuation);
+            arg.value.append(scan.text.Slice(scan.pos, p + 1));
+            scan.pos = p + 1;
+            return true;
+        }
+        if (c == '`' || c == '$') {
+            arg.Review(kParameterLiteral);
+            if (c == '`') {
+                return false;
+            }
+            literal = true;
+            if (scan.text.At(p + 1) == '{') {
+                arg.value.append(scan.text.Slice(scan.pos, p + 1));
+                scan.pos = p + 1;
+                return true;
+            }
+        }
+        if (scan.text.QuoteAt(p) != QuoteKind::kNone) {
             return false;
         }
         ++p;
+    }
+    if (literal && scan.text.At(p) != ':') {
+        arg.value.append(scan.text.Slice(scan.pos, p));
+        scan.pos = p;
+        return true;
     }
     if (scan.text.At(p) != ':') {
         return false;
@@ -166,6 +192,12 @@ void PowerShellWordReader::CheckBareword(PowerShellWord& arg, std::size_t begin)
 bool PowerShellWordReader::ScanEscape(PowerShellWord& arg) {
     if (scan.text.ContinuationLength(scan.pos) > 0) {
         arg.Review(kTightContinuation);
+        if (scan.text.At(scan.pos + 1) == '\r' && scan.text.At(scan.pos + 2) == '\n') {
+            // In a word PowerShell reads a backtick and CR as an escaped CR: the LF then ends the
+            // command.
+            arg.value += '\r';
+            scan.pos += 2;
+        }
         return false;
     }
     arg.plain = false;
