@@ -57,7 +57,8 @@ void PowerShellStatementReader::ScanGroup(std::size_t openerLength, char closer,
         return;
     }
     const bool outerPipelineOnly = pipelineOnly;
-    pipelineOnly = closer == ')' && capture == kValue;
+    // By text: each file has its own copy of a reason's characters.
+    pipelineOnly = closer == ')' && capture != nullptr && std::string_view(capture) == kValue;
     scan.pos += openerLength;
     ScanStatements(closer, capture, hashtable, unclosed);
     pipelineOnly = outerPipelineOnly;
