@@ -1,5 +1,8 @@
 #include "scripts/PowerShellArgumentReader.h"
 
+#include <algorithm>
+#include <array>
+
 #include <string>
 #include <utility>
 
@@ -34,6 +37,13 @@ CommandKind PowerShellArgumentReader::KindOf(std::string_view path) {
     }
     if (EqualsIgnoringCase(name, "invoke-expression") || EqualsIgnoringCase(name, "iex")) {
         return CommandKind::kInvokeExpression;
+    }
+    constexpr std::array<std::string_view, 16> kBlockStatements = {
+        "function", "filter", "workflow", "class",  "enum", "if",  "elseif", "else",
+        "foreach",  "for",    "while",    "switch", "try",  "catch", "finally", "trap"};
+    const auto same = [name](std::string_view keyword) { return EqualsIgnoringCase(name, keyword); };
+    if (name == path && std::any_of(kBlockStatements.begin(), kBlockStatements.end(), same)) {
+        return CommandKind::kBlockStatement;
     }
     return CommandKind::kOther;
 }
@@ -79,10 +89,20 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
                 break;
             }
             const bool quotedStop = QuotedStopParsingAt(scan.pos);
+            const std::size_t argument = scan.pos;
             ScanOneArgument(call, kind, other);
             last = scan.pos;
-            if (quotedStop) {
-                SkipVerbatim();  // PowerShell takes a quoted --% as the stop-parsing token too
+            std::size_t next = last;
+            while (scan.text.SpaceLength(next) > 0) {
+                next += scan.text.SpaceLength(next);
+            }
+            if (quotedStop && scan.text.DashLength(next) > 0) {
+                // PowerShell 7.6's parser takes the rest of the line as text after a quoted --%
+                // when a dash word follows ('--%' -F; x), not otherwise ('--%' x; y).
+                SkipVerbatim();
+                break;
+            }
+            if (kind == CommandKind::kBlockStatement && BlockStatementEnds(argument, next)) {
                 break;
             }
         }
@@ -234,6 +254,22 @@ std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
     }
     AppendVerbatimWords(call, begin, end);
     return end;
+}
+
+// After the block of if, function, foreach, try... the statement ends, and a command may follow
+// on the same line ("function f { } old up"), unless else, elseif, catch, finally, while or
+// until goes on with it.
+bool PowerShellArgumentReader::BlockStatementEnds(std::size_t blockBegin, std::size_t next) const {
+    if (scan.text.At(blockBegin) != '{' || scan.text.At(scan.pos - 1) != '}') {
+        return false;
+    }
+    std::size_t end = next;
+    while (scan.text.IsNameChar(end)) {
+        ++end;
+    }
+    const std::string_view word = scan.text.Slice(next, end);
+    constexpr std::array<std::string_view, 6> kGoOn = {"else", "elseif", "catch", "finally", "while", "until"};
+    return std::none_of(kGoOn.begin(), kGoOn.end(), [word](std::string_view w) { return EqualsIgnoringCase(word, w); });
 }
 
 bool PowerShellArgumentReader::QuotedStopParsingAt(std::size_t pos) const {

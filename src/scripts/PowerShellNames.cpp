@@ -61,6 +61,12 @@ bool PowerShellNames::NamesProgramOnceUnescaped(std::string_view path, std::stri
     return path.find('`') != std::string_view::npos && !IsProgramPath(path, match) && IsProgramPath(value, match);
 }
 
+bool PowerShellNames::FileNameStartsWithQuote(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::size_t name = slash == std::string_view::npos ? 0 : slash + 1;
+    return name < path.size() && IsQuote(path[name]);
+}
+
 bool PowerShellNames::FindMention(std::string_view text, std::size_t from, NameMatch& match) const {
     for (std::size_t i = from; i < text.size(); ++i) {
         if (i > 0 && JoinsWord(text[i - 1])) {

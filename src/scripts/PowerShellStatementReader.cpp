@@ -118,9 +118,6 @@ void PowerShellStatementReader::ScanPipeline() {
             scan.SkipLines();
             continue;
         }
-        // A single & after an expression runs it as a background job and ends the statement:
-        // in "$x & 'C:\old.exe'" the string is no program.
-        scan.pos += c == '&' ? 1 : 0;
         break;
     }
     found.capture = outer;
@@ -144,20 +141,19 @@ bool PowerShellStatementReader::PipeFollows() {
 // Returns the index of the legacy program's call this element is, or kNoCall.
 std::size_t PowerShellStatementReader::ScanPipelineElement() {
     while (true) {
-        scan.SkipInline();
-        while (scan.text.At(scan.pos) == '`' && scan.text.SpaceLength(scan.pos + 1) > 0) {
-            scan.pos += 1 + scan.text.SpaceLength(scan.pos + 1);  // PowerShell skips an escaped space here
-            scan.SkipInline();
-        }
+        scan.SkipInlineBeforeCommand();
         if (scan.AtCommandEnd()) {
             return kNoCall;
         }
         const char c = scan.text.At(scan.pos);
+        if (scan.SkipStrayBracket()) {
+            return kNoCall;
+        }
         const bool dotSource =
             c == '.' && (scan.text.SpaceLength(scan.pos + 1) > 0 || scan.text.ContinuationLength(scan.pos + 1) > 0);
         if (c == '&' || dotSource) {
             ++scan.pos;
-            scan.SkipInline();
+            scan.SkipInlineBeforeCommand();
             return ScanInvocation();
         }
         if (!StartsCommandName(scan.pos)) {
@@ -241,6 +237,11 @@ void PowerShellStatementReader::ScanExpression(bool bracket) {
             return;
         }
         operand = ScanOperand() ? false : SkipOperator();
+    }
+    // A single & after an expression runs it as a background job and ends the statement: in
+    // "$x & 'C:\old.exe'" the string is no program.
+    if (!bracket && scan.text.At(scan.pos) == '&' && scan.text.At(scan.pos + 1) != '&') {
+        ++scan.pos;
     }
 }
 
@@ -390,7 +391,10 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
     ScriptCall scratch;
     if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
         words.ScanQuoted(program, scratch);
-        const auto [b, e] = scan.Interior(begin, scan.pos);
+        auto [b, e] = scan.Interior(begin, scan.pos);
+        if (PowerShellNames::FileNameStartsWithQuote(scan.text.Slice(b, e))) {
+            e = b;  // in a string a quote is a character of the file name, which is then no program's
+        }
         const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(b, e), program.value);
         return FinishCommand({begin, scan.pos}, b, e, escaped ? kEscapedName : "", problemsBefore);
     }
@@ -400,7 +404,12 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
     }
     if (c == '$') {
         words.ScanArgumentElement(program, scratch, false);  // $dir\old.exe names the program too
-        return FinishCommand({begin, scan.pos}, begin, scan.pos, "", problemsBefore);
+        std::size_t variableEnd = begin;
+        scan.PlainVariableAt(begin, variableEnd);
+        const char after = scan.text.At(variableEnd);
+        // "$a=x\old.exe" is the program $a: only a folder separator joins a path to the variable
+        const bool joined = variableEnd <= begin || after == '\\' || after == '/' || variableEnd >= scan.pos;
+        return FinishCommand({begin, scan.pos}, begin, joined ? scan.pos : variableEnd, "", problemsBefore);
     }
     if (c == '(') {
         return ComputedProgram() ? FinishCommand({begin, scan.pos}, begin, begin, kComputedProgram, problemsBefore)

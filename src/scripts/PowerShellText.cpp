@@ -1,5 +1,7 @@
 #include "scripts/PowerShellText.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "scripts/AsciiCase.h"
@@ -147,12 +149,8 @@ bool PowerShellText::StartsUnaryOperator(std::size_t pos) const {
         ++end;
     }
     const std::string_view word = Slice(pos, end);
-    for (const std::string_view unary : {"not", "bnot", "split", "isplit", "csplit", "join"}) {
-        if (EqualsIgnoringCase(word, unary)) {
-            return true;
-        }
-    }
-    return false;
+    constexpr std::array<std::string_view, 6> kUnary = {"not", "bnot", "split", "isplit", "csplit", "join"};
+    return std::any_of(kUnary.begin(), kUnary.end(), [word](std::string_view unary) { return EqualsIgnoringCase(word, unary); });
 }
 
 }  // namespace scripts

@@ -103,45 +103,14 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
         arg.Review(kDash);
     }
     std::size_t p = scan.pos + dash;
-    bool literal = false;  // PowerShell 7.6 passes "-F$x" as written, and "-F${x}" as "-F$" and {x}
-    while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
-        const char c = scan.text.At(p);
-        if (c == '.' || c == '[') {
-            arg.Review(kParameterDot);
-            return false;
-        }
-        if (c == '`' && scan.text.ContinuationLength(p) > 0) {
-            // It keeps a backtick that ends a parameter token ("-F`"), and the line end then
-            // ends the command.
-            arg.Review(kTightContinuation);
-            arg.value.append(scan.text.Slice(scan.pos, p + 1));
-            scan.pos = p + 1;
-            return true;
-        }
-        if (c == '`' || c == '$') {
-            arg.Review(kParameterLiteral);
-            if (c == '`') {
-                return false;
-            }
-            literal = true;
-            if (scan.text.At(p + 1) == '{') {
-                arg.value.append(scan.text.Slice(scan.pos, p + 1));
-                scan.pos = p + 1;
-                return true;
-            }
-        }
-        if (scan.text.QuoteAt(p) != QuoteKind::kNone) {
-            return false;
-        }
-        ++p;
+    const ParameterEnd end = ScanParameterName(arg, p);
+    if (end == ParameterEnd::kBareword) {
+        return false;
     }
-    if (literal && scan.text.At(p) != ':') {
+    if (end == ParameterEnd::kAsWritten) {
         arg.value.append(scan.text.Slice(scan.pos, p));
         scan.pos = p;
         return true;
-    }
-    if (scan.text.At(p) != ':') {
-        return false;
     }
     arg.value.append(scan.text.Slice(scan.pos, p + 1));
     scan.pos = p + 1;
@@ -153,6 +122,41 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
         arg.Review(value.review);
     }
     return true;
+}
+
+// Moves `p` over a parameter token's name and says how the token ends. PowerShell 7.6 passes
+// "-F$x" as written and "-F${x}" as "-F$" and the script block {x}, and keeps a backtick that
+// ends the token ("-F`"), the line end then ending the command.
+PowerShellWordReader::ParameterEnd PowerShellWordReader::ScanParameterName(PowerShellWord& arg, std::size_t& p) const {
+    bool literal = false;
+    while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
+        const char c = scan.text.At(p);
+        if (c == '.' || c == '[') {
+            arg.Review(kParameterDot);
+            return ParameterEnd::kBareword;
+        }
+        if (c == '`' && scan.text.ContinuationLength(p) > 0) {
+            arg.Review(kTightContinuation);
+            ++p;
+            return ParameterEnd::kAsWritten;
+        }
+        if (c == '`' || c == '$') {
+            arg.Review(kParameterLiteral);
+            literal = true;
+        }
+        if (c == '$' && scan.text.At(p + 1) == '{') {
+            ++p;
+            return ParameterEnd::kAsWritten;
+        }
+        if (c == '`' || scan.text.QuoteAt(p) != QuoteKind::kNone) {
+            return ParameterEnd::kBareword;
+        }
+        ++p;
+    }
+    if (scan.text.At(p) == ':') {
+        return ParameterEnd::kColon;
+    }
+    return literal ? ParameterEnd::kAsWritten : ParameterEnd::kBareword;
 }
 
 // The rest of a bareword: characters, escapes, quoted parts and variables up to a character

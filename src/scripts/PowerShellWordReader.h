@@ -54,6 +54,8 @@ private:
     bool ScanAtArgument(PowerShellWord& arg, ScriptCall& call);
     bool ScanDollarArgument(PowerShellWord& arg, ScriptCall& call);
     bool ScanParameter(PowerShellWord& arg, ScriptCall& call);
+    enum class ParameterEnd { kBareword, kColon, kAsWritten };
+    ParameterEnd ScanParameterName(PowerShellWord& arg, std::size_t& p) const;
     void CheckBareword(PowerShellWord& arg, std::size_t begin) const;
     bool ScanEscape(PowerShellWord& arg);
     void AppendEscape(PowerShellWord& arg);
