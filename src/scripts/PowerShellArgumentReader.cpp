@@ -92,17 +92,7 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
             const std::size_t argument = scan.pos;
             ScanOneArgument(call, kind, other);
             last = scan.pos;
-            std::size_t next = last;
-            while (scan.text.SpaceLength(next) > 0) {
-                next += scan.text.SpaceLength(next);
-            }
-            if (quotedStop && scan.text.DashLength(next) > 0) {
-                // PowerShell 7.6's parser takes the rest of the line as text after a quoted --%
-                // when a dash word follows ('--%' -F; x), not otherwise ('--%' x; y).
-                SkipVerbatim();
-                break;
-            }
-            if (kind == CommandKind::kBlockStatement && BlockStatementEnds(argument, next)) {
+            if (ArgumentEndsCommand(kind, argument, quotedStop)) {
                 break;
             }
         }
@@ -254,6 +244,21 @@ std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
     }
     AppendVerbatimWords(call, begin, end);
     return end;
+}
+
+// After an argument: true when the command ends there. PowerShell 7.6's parser takes the rest of
+// the line as text after a quoted --% when a dash word follows ('--%' -F; x), not otherwise
+// ('--%' x; y); it ends a block statement after its block.
+bool PowerShellArgumentReader::ArgumentEndsCommand(CommandKind kind, std::size_t argument, bool quotedStop) {
+    std::size_t next = scan.pos;
+    while (scan.text.SpaceLength(next) > 0) {
+        next += scan.text.SpaceLength(next);
+    }
+    if (quotedStop && scan.text.DashLength(next) > 0) {
+        SkipVerbatim();
+        return true;
+    }
+    return kind == CommandKind::kBlockStatement && BlockStatementEnds(argument, next);
 }
 
 // After the block of if, function, foreach, try... the statement ends, and a command may follow

@@ -49,6 +49,7 @@ private:
     std::size_t ScanVerbatim(ScriptCall& call);
     bool QuotedStopParsingAt(std::size_t pos) const;
     bool BlockStatementEnds(std::size_t blockBegin, std::size_t next) const;
+    bool ArgumentEndsCommand(CommandKind kind, std::size_t argument, bool quotedStop);
     void SkipVerbatim();
     void AppendVerbatimWords(ScriptCall& call, std::size_t begin, std::size_t end) const;
     std::size_t EnvironmentReferenceEnd(std::size_t pos, std::size_t end) const;
