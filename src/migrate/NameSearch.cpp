@@ -142,4 +142,21 @@ bool NeedsReading(std::string_view bytes, const std::vector<std::string>& lowerN
     return control && AnyControl(bytes, 0);
 }
 
+bool MayNameProgram(std::string_view text, bool powerShell, const std::vector<std::string>& lowerNames) {
+    if (ContainsAnyName(text, lowerNames)) {
+        return true;
+    }
+    if (!powerShell || text.find('`') == std::string_view::npos) {
+        return false;
+    }
+    std::string plain;
+    plain.reserve(text.size());
+    for (const char c : text) {
+        if (c != '`') {
+            plain += c;
+        }
+    }
+    return ContainsAnyName(plain, lowerNames);
+}
+
 }  // namespace migrate

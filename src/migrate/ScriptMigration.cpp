@@ -84,7 +84,7 @@ ScriptMigration::ScriptMigration(std::string bytes, ScriptKind kind, const std::
         return;
     }
     // Most scripts never name the legacy program: look no further than that.
-    if (!ContainsAnyName(script->Text(), legacyNames)) {
+    if (!MayNameProgram(script->Text(), kind == ScriptKind::kPowerShell, legacyNames)) {
         return;
     }
     // A task file is never rewritten: its findings are all there is.

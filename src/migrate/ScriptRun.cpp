@@ -57,7 +57,7 @@ void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacy
         }
     }
     // Nearly every file ends here, after one look at its bytes and no copy of them.
-    if (!NeedsReading(bytes, legacyNames)) {
+    if (!NeedsReading(bytes, legacyNames) && !MayNameProgram(bytes, kind == ScriptKind::kPowerShell, legacyNames)) {
         return;
     }
     auto migration = std::make_unique<ScriptMigration>(std::move(bytes), kind, legacyNames,

@@ -1,5 +1,8 @@
 #include "scripts/PowerShellArgumentReader.h"
 
+#include <algorithm>
+#include <array>
+
 #include <string>
 #include <utility>
 
@@ -34,6 +37,13 @@ CommandKind PowerShellArgumentReader::KindOf(std::string_view path) {
     }
     if (EqualsIgnoringCase(name, "invoke-expression") || EqualsIgnoringCase(name, "iex")) {
         return CommandKind::kInvokeExpression;
+    }
+    constexpr std::array<std::string_view, 16> kBlockStatements = {
+        "function", "filter", "workflow", "class",  "enum", "if",  "elseif", "else",
+        "foreach",  "for",    "while",    "switch", "try",  "catch", "finally", "trap"};
+    const auto same = [name](std::string_view keyword) { return EqualsIgnoringCase(name, keyword); };
+    if (name == path && std::any_of(kBlockStatements.begin(), kBlockStatements.end(), same)) {
+        return CommandKind::kBlockStatement;
     }
     return CommandKind::kOther;
 }
@@ -78,8 +88,13 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
                 last = ScanVerbatim(call);
                 break;
             }
+            const bool quotedStop = QuotedStopParsingAt(scan.pos);
+            const std::size_t argument = scan.pos;
             ScanOneArgument(call, kind, other);
             last = scan.pos;
+            if (ArgumentEndsCommand(kind, argument, quotedStop)) {
+                break;
+            }
         }
     }
     call.arguments = first == kNoArgument ? ByteRange{call.program.end, call.program.end} : ByteRange{first, last};
@@ -222,6 +237,55 @@ std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
     call.stopParsing = true;
     scan.pos += 3;
     const std::size_t begin = scan.pos;
+    SkipVerbatim();
+    std::size_t end = scan.pos;
+    while (end > begin && (scan.text.At(end - 1) == ' ' || scan.text.At(end - 1) == '\t')) {
+        --end;
+    }
+    AppendVerbatimWords(call, begin, end);
+    return end;
+}
+
+// After an argument: true when the command ends there. PowerShell 7.6's parser takes the rest of
+// the line as text after a quoted --% when a dash word follows ('--%' -F; x), not otherwise
+// ('--%' x; y); it ends a block statement after its block.
+bool PowerShellArgumentReader::ArgumentEndsCommand(CommandKind kind, std::size_t argument, bool quotedStop) {
+    std::size_t next = scan.pos;
+    while (scan.text.SpaceLength(next) > 0) {
+        next += scan.text.SpaceLength(next);
+    }
+    if (quotedStop && scan.text.DashLength(next) > 0) {
+        SkipVerbatim();
+        return true;
+    }
+    return kind == CommandKind::kBlockStatement && BlockStatementEnds(argument, next);
+}
+
+// After the block of if, function, foreach, try... the statement ends, and a command may follow
+// on the same line ("function f { } old up"), unless else, elseif, catch, finally, while or
+// until goes on with it.
+bool PowerShellArgumentReader::BlockStatementEnds(std::size_t blockBegin, std::size_t next) const {
+    if (scan.text.At(blockBegin) != '{' || scan.text.At(scan.pos - 1) != '}') {
+        return false;
+    }
+    std::size_t end = next;
+    while (scan.text.IsNameChar(end)) {
+        ++end;
+    }
+    const std::string_view word = scan.text.Slice(next, end);
+    constexpr std::array<std::string_view, 6> kGoOn = {"else", "elseif", "catch", "finally", "while", "until"};
+    return std::none_of(kGoOn.begin(), kGoOn.end(), [word](std::string_view w) { return EqualsIgnoringCase(word, w); });
+}
+
+bool PowerShellArgumentReader::QuotedStopParsingAt(std::size_t pos) const {
+    const PowerShellText& text = scan.text;
+    const char quote = text.At(pos);
+    return (quote == '\'' || quote == '"') && text.Slice(pos + 1, pos + 4) == "--%" && text.At(pos + 4) == quote &&
+           (pos + 5 >= text.Size() || text.SpaceLength(pos + 5) > 0 || text.NewlineLength(pos + 5) > 0);
+}
+
+// Moves to the end of the text after --%: the line end, or a '|' or "&&" outside double quotes.
+void PowerShellArgumentReader::SkipVerbatim() {
     bool quoted = false;
     while (scan.pos < scan.text.Size() && scan.text.NewlineLength(scan.pos) == 0) {
         const std::size_t quote = scan.text.QuoteLength(scan.pos, QuoteKind::kDouble);
@@ -236,12 +300,6 @@ std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
         }
         ++scan.pos;
     }
-    std::size_t end = scan.pos;
-    while (end > begin && (scan.text.At(end - 1) == ' ' || scan.text.At(end - 1) == '\t')) {
-        --end;
-    }
-    AppendVerbatimWords(call, begin, end);
-    return end;
 }
 
 // The words of the text [begin, end) after --%: %NAME% as placeholders, split as the C runtime does.

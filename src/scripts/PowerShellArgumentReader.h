@@ -12,7 +12,7 @@ namespace scripts {
 
 // Which command the arguments being read belong to: the legacy program, whose words are kept,
 // or another command, whose arguments are looked at only for a mention of the program.
-enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression };
+enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression, kBlockStatement };
 
 // Reads a command's arguments from the cursor to the end of the command: the words (with comma
 // lists joined again, as PowerShell does for a native program), redirections, a trailing '&'
@@ -47,6 +47,10 @@ private:
     void ScanRedirection(ScriptCall& call);
     bool StopParsingAt(std::size_t pos) const;
     std::size_t ScanVerbatim(ScriptCall& call);
+    bool QuotedStopParsingAt(std::size_t pos) const;
+    bool BlockStatementEnds(std::size_t blockBegin, std::size_t next) const;
+    bool ArgumentEndsCommand(CommandKind kind, std::size_t argument, bool quotedStop);
+    void SkipVerbatim();
     void AppendVerbatimWords(ScriptCall& call, std::size_t begin, std::size_t end) const;
     std::size_t EnvironmentReferenceEnd(std::size_t pos, std::size_t end) const;
 

@@ -24,6 +24,24 @@ bool PowerShellCursor::AtCommandEnd() const {
     return c == ';' || c == ')' || c == '}' || c == '|' || (c == '&' && text.At(pos + 1) == '&');
 }
 
+void PowerShellCursor::SkipInlineBeforeCommand() {
+    SkipInline();
+    while (text.At(pos) == '`' && text.SpaceLength(pos + 1) > 0) {
+        pos += 1 + text.SpaceLength(pos + 1);
+        SkipInline();
+    }
+}
+
+bool PowerShellCursor::SkipStrayBracket() {
+    if (text.At(pos) != ']') {
+        return false;
+    }
+    while (!AtCommandEnd()) {
+        ++pos;
+    }
+    return true;
+}
+
 void PowerShellCursor::SkipInline() {
     while (pos < text.Size()) {
         std::size_t length = text.SpaceLength(pos);

@@ -48,11 +48,23 @@ bool PowerShellNames::IsProgramPath(std::string_view path, NameMatch& match) con
         --end;
     }
     std::size_t nameLength = 0;
-    if (FileNameAt(path.substr(begin, end - begin), nameLength) != end - begin) {
+    // "C:\Tools\" names a folder, no program.
+    if (end <= begin || FileNameAt(path.substr(begin, end - begin), nameLength) != end - begin) {
         return false;
     }
     match = {begin, begin + nameLength, end};
     return true;
+}
+
+bool PowerShellNames::NamesProgramOnceUnescaped(std::string_view path, std::string_view value) const {
+    NameMatch match;
+    return path.find('`') != std::string_view::npos && !IsProgramPath(path, match) && IsProgramPath(value, match);
+}
+
+bool PowerShellNames::FileNameStartsWithQuote(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::size_t name = slash == std::string_view::npos ? 0 : slash + 1;
+    return name < path.size() && IsQuote(path[name]);
 }
 
 bool PowerShellNames::FindMention(std::string_view text, std::size_t from, NameMatch& match) const {

@@ -26,6 +26,11 @@ public:
     // program: its file name, after the last '\' or '/' and without quotes, is a name or a name
     // with ".exe". Offsets in `match` are into `path`.
     bool IsProgramPath(std::string_view path, NameMatch& match) const;
+    // True when `path`, as written, names no program but `value`, the same token with its
+    // backtick escapes read away as PowerShell does ("o`ld"), does.
+    bool NamesProgramOnceUnescaped(std::string_view path, std::string_view value) const;
+    // True when the file name of `path` (after the last '\' or '/') starts with a quote.
+    static bool FileNameStartsWithQuote(std::string_view path);
 
     // The first mention of the legacy program at or after `from` in `text` (a command line in a
     // string, or text the reader could not take apart): a name, with ".exe" or without, joined

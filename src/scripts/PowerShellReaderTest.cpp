@@ -19,7 +19,7 @@ const std::vector<std::string> kNames = {"old"};
 constexpr std::string_view kColumn = " => ";
 constexpr std::string_view kFindings = " ;; ";
 constexpr std::string_view kWords = " | ";
-constexpr std::string_view kMarkers[] = {"{windows} ", "{5.1} "};
+constexpr std::string_view kMarkers[] = {"{windows} ", "{5.1} ", "{parsed} "};
 
 struct Row {
     int line = 0;

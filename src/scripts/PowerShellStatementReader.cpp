@@ -56,8 +56,12 @@ void PowerShellStatementReader::ScanGroup(std::size_t openerLength, char closer,
     if (!nesting.Ok()) {
         return;
     }
+    const bool outerPipelineOnly = pipelineOnly;
+    // By text: each file has its own copy of a reason's characters.
+    pipelineOnly = closer == ')' && capture != nullptr && std::string_view(capture) == kValue;
     scan.pos += openerLength;
     ScanStatements(closer, capture, hashtable, unclosed);
+    pipelineOnly = outerPipelineOnly;
 }
 
 void PowerShellStatementReader::ScanIndex() {
@@ -137,23 +141,26 @@ bool PowerShellStatementReader::PipeFollows() {
 // Returns the index of the legacy program's call this element is, or kNoCall.
 std::size_t PowerShellStatementReader::ScanPipelineElement() {
     while (true) {
-        scan.SkipInline();
+        scan.SkipInlineBeforeCommand();
         if (scan.AtCommandEnd()) {
             return kNoCall;
         }
         const char c = scan.text.At(scan.pos);
+        if (scan.SkipStrayBracket()) {
+            return kNoCall;
+        }
         const bool dotSource =
             c == '.' && (scan.text.SpaceLength(scan.pos + 1) > 0 || scan.text.ContinuationLength(scan.pos + 1) > 0);
         if (c == '&' || dotSource) {
             ++scan.pos;
-            scan.SkipInline();
+            scan.SkipInlineBeforeCommand();
             return ScanInvocation();
         }
         if (!StartsCommandName(scan.pos)) {
             ScanExpression(false);
             return kNoCall;
         }
-        const std::size_t keywordEnd = PipelineKeywordEnd(scan.pos);
+        const std::size_t keywordEnd = pipelineOnly ? 0 : PipelineKeywordEnd(scan.pos);
         if (keywordEnd == 0) {
             return ScanCommand();
         }
@@ -175,29 +182,35 @@ std::size_t PowerShellStatementReader::PipelineKeywordEnd(std::size_t pos) const
     return EqualsIgnoringCase(word, "return") || EqualsIgnoringCase(word, "throw") || EqualsIgnoringCase(word, "exit") ? end : 0;
 }
 
+// PowerShell's parser reads a command name wherever no expression starts: "=old", "> log",
+// "2>&1 x", "*x", "]", "-F" and "$.\old" are commands there.
 bool PowerShellStatementReader::StartsCommandName(std::size_t pos) const {
-    if (scan.text.QuoteAt(pos) != QuoteKind::kNone || scan.text.DashLength(pos) > 0) {
+    if (scan.text.QuoteAt(pos) != QuoteKind::kNone) {
         return false;
+    }
+    const std::size_t dash = scan.text.DashLength(pos);
+    if (dash > 0) {
+        return !scan.text.StartsUnaryOperator(pos + dash);
     }
     const char c = scan.text.At(pos);
     switch (c) {
         case '$':
+            return !scan.VariableAt(pos);
         case '(':
         case '[':
-        case ']':
         case '@':
         case '{':
         case '!':
         case '+':
-        case '*':
         case ',':
-        case '=':
         case '<':
-        case '>':
         case '#':
             return false;
         default:
             break;
+    }
+    if (c >= '1' && c <= '6' && scan.text.At(pos + 1) == '>') {
+        return true;  // a stream's redirection, as in "2>&1 x": no number starts there
     }
     if ((c >= '0' && c <= '9') || c == '.') {
         std::size_t end = pos;
@@ -227,6 +240,11 @@ void PowerShellStatementReader::ScanExpression(bool bracket) {
             return;
         }
         operand = ScanOperand() ? false : SkipOperator();
+    }
+    // A single & after an expression runs it as a background job and ends the statement: in
+    // "$x & 'C:\old.exe'" the string is no program.
+    if (!bracket && scan.text.At(scan.pos) == '&' && scan.text.At(scan.pos + 1) != '&') {
+        ++scan.pos;
     }
 }
 
@@ -376,8 +394,12 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
     ScriptCall scratch;
     if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
         words.ScanQuoted(program, scratch);
-        const auto [b, e] = scan.Interior(begin, scan.pos);
-        return FinishCommand({begin, scan.pos}, b, e, "", problemsBefore);
+        auto [b, e] = scan.Interior(begin, scan.pos);
+        if (PowerShellNames::FileNameStartsWithQuote(scan.text.Slice(b, e))) {
+            e = b;  // in a string a quote is a character of the file name, which is then no program's
+        }
+        const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(b, e), program.value);
+        return FinishCommand({begin, scan.pos}, b, e, escaped ? kEscapedName : "", problemsBefore);
     }
     std::string variable;
     if (c == '$' && ToolVariableAt(variable)) {
@@ -385,7 +407,12 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
     }
     if (c == '$') {
         words.ScanArgumentElement(program, scratch, false);  // $dir\old.exe names the program too
-        return FinishCommand({begin, scan.pos}, begin, scan.pos, "", problemsBefore);
+        std::size_t variableEnd = begin;
+        scan.PlainVariableAt(begin, variableEnd);
+        const char after = scan.text.At(variableEnd);
+        // "$a=x\old.exe" is the program $a: only a folder separator joins a path to the variable
+        const bool joined = variableEnd <= begin || after == '\\' || after == '/' || variableEnd >= scan.pos;
+        return FinishCommand({begin, scan.pos}, begin, joined ? scan.pos : variableEnd, "", problemsBefore);
     }
     if (c == '(') {
         return ComputedProgram() ? FinishCommand({begin, scan.pos}, begin, begin, kComputedProgram, problemsBefore)
@@ -437,9 +464,40 @@ std::size_t PowerShellStatementReader::ScanCommand() {
     const std::size_t begin = scan.pos;
     PowerShellWord program;
     ScriptCall scratch;
-    words.ScanBareword(program, scratch);
+    const std::size_t dash = scan.text.DashLength(begin);
+    const bool parameter = dash > 0 && scan.text.IsNameChar(begin + dash);
+    if (parameter) {
+        words.ScanArgumentElement(program, scratch, true);  // "-l${x}" is the command -l$ and {x}
+    } else {
+        // A redirection where the name starts belongs to the name: "2>&1 x" is the command "2>&1",
+        // whose '&' starts no background job.
+        scan.pos += RedirectionAtNameLength(begin);
+        words.ScanBareword(program, scratch);
+    }
     scan.pos = std::max(scan.pos, begin + 1);  // a name is at least one character: never stay in place
-    return FinishCommand({begin, scan.pos}, begin, scan.pos, "", problemsBefore);
+    std::size_t end = scan.pos;
+    const std::size_t dot = scan.text.Slice(begin, end).find('.');
+    if (parameter && dot != std::string_view::npos) {
+        end = begin + dot;  // "-D.\old" is the command -D: a parameter token ends at a dot ("-.\old" is a path)
+    }
+    const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(begin, end), program.value);
+    return FinishCommand({begin, scan.pos}, begin, end, escaped ? kEscapedName : "", problemsBefore);
+}
+
+std::size_t PowerShellStatementReader::RedirectionAtNameLength(std::size_t pos) const {
+    std::size_t p = pos;
+    const char c = scan.text.At(p);
+    if (((c >= '1' && c <= '6') || c == '*') && scan.text.At(p + 1) == '>') {
+        p += 2;
+    } else if (c == '>') {
+        ++p;
+    } else {
+        return 0;
+    }
+    if (scan.text.At(p) == '&' && (scan.text.At(p + 1) == '1' || scan.text.At(p + 1) == '2')) {
+        p += 2;
+    }
+    return p - pos;
 }
 
 // The program token is read: [begin, end) is its path without quotes; `indirect` says how the

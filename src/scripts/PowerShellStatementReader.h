@@ -52,6 +52,8 @@ private:
     bool ComputedProgram();
     bool ToolVariableAt(std::string& written);
     std::size_t ScanCommand();
+    // The length of a redirection (n> or n>&m) where a command name starts, 0 if none.
+    std::size_t RedirectionAtNameLength(std::size_t pos) const;
     std::size_t FinishCommand(ByteRange program, std::size_t begin, std::size_t end, const std::string& indirect,
                               std::size_t problemsBefore);
 
@@ -59,6 +61,9 @@ private:
     PowerShellFindings& found;
     PowerShellWordReader words;
     PowerShellArgumentReader arguments;
+    // Inside ( ): PowerShell reads a pipeline there, not a statement, so return, throw and exit
+    // are command names.
+    bool pipelineOnly = false;
 };
 
 }  // namespace scripts

@@ -1,6 +1,10 @@
 #include "scripts/PowerShellText.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+
+#include "scripts/AsciiCase.h"
 
 namespace scripts {
 
@@ -130,6 +134,23 @@ bool PowerShellText::IsNameChar(std::size_t pos) const {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     }
     return SpaceLength(pos) == 0 && QuoteAt(pos) == QuoteKind::kNone && DashLength(pos) == 0;
+}
+
+bool PowerShellText::StartsUnaryOperator(std::size_t pos) const {
+    const char c = At(pos);
+    if (c == '.') {
+        return At(pos + 1) >= '0' && At(pos + 1) <= '9';
+    }
+    if (!IsNameChar(pos) || (c >= '0' && c <= '9')) {
+        return true;
+    }
+    std::size_t end = pos;
+    while (IsNameChar(end)) {
+        ++end;
+    }
+    const std::string_view word = Slice(pos, end);
+    constexpr std::array<std::string_view, 6> kUnary = {"not", "bnot", "split", "isplit", "csplit", "join"};
+    return std::any_of(kUnary.begin(), kUnary.end(), [word](std::string_view unary) { return EqualsIgnoringCase(word, unary); });
 }
 
 }  // namespace scripts

@@ -41,6 +41,10 @@ public:
     // True for a character of a variable name: an ASCII letter or digit, '_', or a non-ASCII
     // byte that begins no space, quote or dash.
     bool IsNameChar(std::size_t pos) const;
+    // True when the text after a dash at `pos` makes the dash a unary operator at a statement's
+    // start (-5, -.5, -$x, -(...), --$x, -not, -bnot, -split, -join); PowerShell reads any other
+    // dash there as the start of a command name (-F, -.\old).
+    bool StartsUnaryOperator(std::size_t pos) const;
 
 private:
     std::uint32_t ThreeByte(std::size_t pos) const;

@@ -103,21 +103,14 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
         arg.Review(kDash);
     }
     std::size_t p = scan.pos + dash;
-    bool literal = false;
-    while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
-        const char c = scan.text.At(p);
-        if (c == '.' || c == '[') {
-            arg.Review(kParameterDot);
-            return false;
-        }
-        if (scan.text.QuoteAt(p) != QuoteKind::kNone) {
-            break;
-        }
-        literal = literal || c == '`' || c == '$';
-        ++p;
+    const ParameterEnd end = ScanParameterName(arg, p);
+    if (end == ParameterEnd::kBareword) {
+        return false;
     }
-    if (scan.text.At(p) != ':') {
-        return literal && ScanLiteralParameter(arg, call, p);
+    if (end == ParameterEnd::kAsWritten) {
+        arg.value.append(scan.text.Slice(scan.pos, p));
+        scan.pos = p;
+        return true;
     }
     arg.value.append(scan.text.Slice(scan.pos, p + 1));
     scan.pos = p + 1;
@@ -132,18 +125,39 @@ bool PowerShellWordReader::ScanParameter(PowerShellWord& arg, ScriptCall& call) 
     return true;
 }
 
-// In a parameter token a backtick is no escape and $ no variable: PowerShell passes -F` and -F$x
-// as written, and a backtick ending the line there ends the command instead of continuing it. A
-// string right after the token joins it, as it joins a bareword.
-bool PowerShellWordReader::ScanLiteralParameter(PowerShellWord& arg, ScriptCall& call, std::size_t end) {
-    if (scan.text.NewlineLength(end) > 0 && scan.text.At(end - 1) == '`') {
-        arg.Review(kTightContinuation);
+// Moves `p` over a parameter token's name and says how the token ends. PowerShell 7.6 passes
+// "-F$x" and "-F`x" as written and "-F${x}" as "-F$" and the script block {x}, and keeps a
+// backtick that ends the token ("-F`"), the line end then ending the command.
+PowerShellWordReader::ParameterEnd PowerShellWordReader::ScanParameterName(PowerShellWord& arg, std::size_t& p) const {
+    bool literal = false;
+    while (!scan.text.EndsBareword(p) && scan.text.At(p) != ':') {
+        const char c = scan.text.At(p);
+        if (c == '.' || c == '[') {
+            arg.Review(kParameterDot);
+            return ParameterEnd::kBareword;
+        }
+        if (c == '`' && scan.text.ContinuationLength(p) > 0) {
+            arg.Review(kTightContinuation);
+            ++p;
+            return ParameterEnd::kAsWritten;
+        }
+        if (c == '`' || c == '$') {
+            arg.Review(kParameterLiteral);
+            literal = true;
+        }
+        if (c == '$' && scan.text.At(p + 1) == '{') {
+            ++p;
+            return ParameterEnd::kAsWritten;
+        }
+        if (scan.text.QuoteAt(p) != QuoteKind::kNone) {
+            return ParameterEnd::kBareword;
+        }
+        ++p;
     }
-    arg.plain = false;
-    arg.value.append(scan.text.Slice(scan.pos, end));
-    scan.pos = end;
-    ScanBareword(arg, call);
-    return true;
+    if (scan.text.At(p) == ':') {
+        return ParameterEnd::kColon;
+    }
+    return literal ? ParameterEnd::kAsWritten : ParameterEnd::kBareword;
 }
 
 // The rest of a bareword: characters, escapes, quoted parts and variables up to a character

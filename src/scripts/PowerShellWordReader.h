@@ -54,9 +54,10 @@ private:
     bool ScanAtArgument(PowerShellWord& arg, ScriptCall& call);
     bool ScanDollarArgument(PowerShellWord& arg, ScriptCall& call);
     bool ScanParameter(PowerShellWord& arg, ScriptCall& call);
+    enum class ParameterEnd { kBareword, kColon, kAsWritten };
+    ParameterEnd ScanParameterName(PowerShellWord& arg, std::size_t& p) const;
     void CheckBareword(PowerShellWord& arg, std::size_t begin) const;
     void ScanEscape(PowerShellWord& arg);
-    bool ScanLiteralParameter(PowerShellWord& arg, ScriptCall& call, std::size_t end);
     void AppendEscape(PowerShellWord& arg);
     bool EscapedSpaceEndsLine() const;
     void ScanSingleQuoted(PowerShellWord& arg);

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Proves tolvex-migrate's batch rewrites exact by running the corpus before and after `fix --write`.
+"""Proves tolvex-migrate's rewrites exact by running the corpus before and after `fix --write`.
 
-    run_proof.py --legacy tolvex-legacy.exe --migrate tolvex-migrate.exe --standin tolvex.exe [--wine wine]
+    run_proof.py --legacy tolvex-legacy.exe --migrate tolvex-migrate.exe --standin tolvex.exe [--wine wine] [--pwsh pwsh]
 
 Each script of this folder runs in a folder of its own (bin\\ and "my tools\\" hold old-update.exe, a
 copy of tolvex-legacy, and the stand-in tolvex.exe), once as written and once after
@@ -12,9 +12,15 @@ rewritten call must have run; only the rewritten calls' lines may change; `scan`
 exactly the review/manual calls it reported before. Ends with "N passed, N failed" (also appended to
 $TOLVEX_E2E_COUNTS_FILE) and a summary line. Wine 8's cmd.exe runs the right side of && and || whatever
 the status: a `|| goto` in the corpus must not keep later calls from running.
+
+With --pwsh the *.ps1 scripts run instead, under PowerShell 7 on Linux (exit status 77, skipped, when
+that pwsh is missing). The Windows exes then live in exe\; bin\ and "my tools\" hold shell scripts
+named old-update, old-update.exe, tolvex and tolvex.exe that run them under Wine with the words
+PowerShell passed (the C runtime's split of the command line Wine builds from them gives those words
+back), and bin\ is on PATH. SYSTEMDRIVE is C:, as on Windows and under Wine.
 """
 
-import argparse, concurrent.futures, difflib, json, os, re, shutil, subprocess, sys, tempfile, time
+import argparse, concurrent.futures, difflib, json, os, re, shlex, shutil, subprocess, sys, tempfile, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXIT_CODES = {  # the stand-in's code for call 1, 2, ... (the last repeats): each script's error paths
@@ -24,7 +30,10 @@ EXIT_CODES = {  # the stand-in's code for call 1, 2, ... (the last repeats): eac
     "branch-sites.bat": "0,0,1,0,5", "vendor-tools.bat": "0,9", "bin-folder-calls.bat": "0,0,3",
     "usb-stick-update.bat": "0,2", "program-files-fw.bat": "4,0", "update-menu.bat": "1,0,0",
 }
+EXIT_CODES.update({"deploy-servers.ps1": "0,0,3,0,0,0,1", "firmware-job.ps1": "0,0,2,5", "update-waves.ps1": "0,2,0,4",
+                   "hivebay-sites.ps1": "0,1,0,0,6"})
 SCRIPTS = sorted(n for n in os.listdir(HERE) if n.endswith((".bat", ".cmd")))
+PS_SCRIPTS = sorted(n for n in os.listdir(HERE) if n.endswith(".ps1"))
 DATA = sorted(n for n in os.listdir(HERE) if n.endswith(".txt"))
 WARNING = "Warning: The parameter -s or --select is not supported by tolvex. It will be ignored!"
 HEADER = "The translated command is: "
@@ -45,8 +54,18 @@ def wine_run(options, args, cwd, env, out_path, tries=2):  # -> (exit status, st
 def lay_out(options, folder, name, text):  # the script's own folder: the script, the lists, the programs
     for sub in ("bin", "my tools"):
         os.makedirs(os.path.join(folder, sub))
-        shutil.copyfile(options.legacy, os.path.join(folder, sub, "old-update.exe"))
-        shutil.copyfile(options.standin, os.path.join(folder, sub, "tolvex.exe"))
+        if not options.pwsh:
+            shutil.copyfile(options.legacy, os.path.join(folder, sub, "old-update.exe"))
+            shutil.copyfile(options.standin, os.path.join(folder, sub, "tolvex.exe"))
+            continue
+        os.makedirs(os.path.join(folder, "exe"), exist_ok=True)
+        for exe, copy in (("old-update", options.legacy), ("tolvex", options.standin)):
+            shutil.copyfile(copy, os.path.join(folder, "exe", exe + ".exe"))
+            for wrapper in (exe, exe + ".exe"):
+                path = os.path.join(folder, sub, wrapper)
+                with open(path, "w") as f:
+                    f.write(f'#!/bin/sh\nexec {shlex.quote(options.wine)} {shlex.quote(os.path.join(folder, "exe", exe + ".exe"))} "$@"\n')
+                os.chmod(path, 0o755)
     for data in DATA:
         shutil.copyfile(os.path.join(HERE, data), os.path.join(folder, data))
     open(os.path.join(folder, name), "wb").write(text)
@@ -59,8 +78,14 @@ def run_script(options, base, name, text, tag):
         lay_out(options, folder, name, text)
         laid = {os.path.join(d, f) for d, _, fs in os.walk(folder) for f in fs}
         open(record, "wb").close()
-        status, error = wine_run(options, ["cmd", "/c", name], folder, {"TOLVEX_STANDIN_RECORD": record,
-                                 "TOLVEX_STANDIN_EXIT": EXIT_CODES.get(name, "0")}, f"{record}.out", 1)
+        env = {"TOLVEX_STANDIN_RECORD": record, "TOLVEX_STANDIN_EXIT": EXIT_CODES.get(name, "0")}
+        if options.pwsh:
+            env.update(PATH=os.path.join(folder, "bin") + os.pathsep + os.environ["PATH"], SYSTEMDRIVE="C:",
+                       PROXY_PW="Pa55-w0rd")
+            status, error = wine_run(argparse.Namespace(wine=""), [options.pwsh, "-NoProfile", "-NonInteractive",
+                                     "-File", name], folder, env, f"{record}.out", 1)
+        else:
+            status, error = wine_run(options, ["cmd", "/c", name], folder, env, f"{record}.out", 1)
         if "failed to map the shared user data" not in error:  # else cmd or a child failed to start: again
             break
     calls = []
@@ -80,7 +105,9 @@ def run_script(options, base, name, text, tag):
             continue
         kept.append(line)
     return {"status": status, "args": [c[1:] for c in calls], "stdout": kept, "files": written,
-            "direct": [c[0][len("command line: "):] for c in calls if c[0][len("command line: "):] not in legacy_lines]}
+            "direct": [c[0][len("command line: "):] for c in calls if c[0][len("command line: "):] not in legacy_lines],
+            "direct_args": ["\n".join(w.split(": ", 1)[1] for w in c[1:])
+                            for c in calls if c[0][len("command line: "):] not in legacy_lines]}
 
 
 def scan(options, base):
@@ -96,6 +123,23 @@ def args_pattern(new):  # what a rewritten call's raw command line ends with, it
     return re.compile(".*?".join(re.escape(re.sub(r"\^(.)", r"\1", p).replace("%%", "%")) for p in parts) + r"\s*$")
 
 
+PS_WORD = re.compile(r"'(?:[^']|'')*'|\"(?:[^\"`]|`.)*\"|[^\s'\"]+")
+PS_VARIABLE = re.compile(r"\$\{[^}]*\}|\$(?:env:)?\w+|\$\([^)]*\)")
+
+
+def ps_args_pattern(new):  # the argument words a rewritten PowerShell call passes, its variables as wildcards
+    text = re.sub(r"`\r?\n", " ", new)
+    text = text[re.search(r"tolvex(\.exe)?[\"']?", text, re.I).end():text.index("Vexadyn_Support\\") + 17]
+    words = []
+    for word in PS_WORD.findall(text):
+        if word.startswith("'"):
+            words.append(re.escape(word[1:-1].replace("''", "'")))
+        else:
+            word = word[1:-1] if word.startswith('"') else word
+            words.append("[^\n]*?".join(map(re.escape, PS_VARIABLE.split(word))))
+    return re.compile("\n".join(words))
+
+
 def difference(one, two):  # the first place where two results differ, as text
     if isinstance(one, dict):
         return "; ".join(f"{k}: before {one.get(k)!r}, after {two.get(k)!r}" for k in sorted({*one, *two})
@@ -107,9 +151,15 @@ def difference(one, two):  # the first place where two results differ, as text
     return f"{len(one)} vs {len(two)} items; item {at + 1}: before {show(one)}, after {show(two)}"
 
 
+def lines_of(data, powershell):  # a script's lines: CRLF for batch files; PowerShell also LF, UTF-8 or UTF-16 LE
+    if not powershell:
+        return data.split(b"\r\n")
+    return re.split(r"\r?\n", data.decode("utf-16") if data.startswith(b"\xff\xfe") else data.decode("utf-8"))
+
+
 def run_all(options, base, texts, tag):
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        jobs = {n: pool.submit(run_script, options, base, n, texts[n], tag) for n in SCRIPTS}
+        jobs = {n: pool.submit(run_script, options, base, n, texts[n], tag) for n in options.scripts}
         return {n: job.result() for n, job in jobs.items()}
 
 
@@ -118,22 +168,27 @@ def main():
     for flag in ("--legacy", "--migrate", "--standin"):
         parser.add_argument(flag, required=True, type=os.path.abspath)
     parser.add_argument("--wine", default="wine")
+    parser.add_argument("--pwsh", type=os.path.abspath, help="run the PowerShell scripts in this pwsh")
     options = parser.parse_args()
+    options.scripts = PS_SCRIPTS if options.pwsh else SCRIPTS
+    if options.pwsh and not os.access(options.pwsh, os.X_OK):
+        print(f"skipped: no PowerShell at {options.pwsh} (scripts/lib/setup.sh: tolvex_install_pwsh)")
+        return 77
     started, base = time.time(), tempfile.mkdtemp(prefix="tolvex-proof-")
     try:
-        original = {n: open(os.path.join(HERE, n), "rb").read() for n in SCRIPTS}
+        original = {n: open(os.path.join(HERE, n), "rb").read() for n in options.scripts}
         before = run_all(options, base, original, "before")
         shutil.rmtree(os.path.join(base, "work"))
-        for name in SCRIPTS:
+        for name in options.scripts:
             lay_out(options, os.path.join(base, "work", name[:-4]), name, original[name])
         found = scan(options, base)
         wine_run(options, [options.migrate, "fix", "--legacy-name", "old-update", "--write", "--no-backup", "."],
                  os.path.join(base, "work"), {}, os.path.join(base, "fix.out"))
-        fixed = {n: open(os.path.join(base, "work", n[:-4], n), "rb").read() for n in SCRIPTS}
+        fixed = {n: open(os.path.join(base, "work", n[:-4], n), "rb").read() for n in options.scripts}
         left_after = scan(options, base)
         after = run_all(options, base, fixed, "after")
         passed, proved = 0, 0
-        for name in SCRIPTS:
+        for name in options.scripts:
             mine = lambda calls: [c for c in calls if re.split(r"[\\/]", c["file"])[-1] == name]
             calls, problems = mine(found), []
             one, two = before[name], after[name]
@@ -145,13 +200,14 @@ def main():
                 problems.append(f"scan after fix: {[(c['line'], c['class'], c['old']) for c in mine(left_after)]}")
             rewrites = [c for c in calls if c["class"] == "rewrite"]
             spanned = {c["line"] + k for c in rewrites for k in range(c["old"].count("\n") + 1)}
-            old_lines, new_lines = original[name].split(b"\r\n"), fixed[name].split(b"\r\n")
+            old_lines, new_lines = lines_of(original[name], options.pwsh), lines_of(fixed[name], options.pwsh)
             changed = {i + 1 for op, i1, i2, _, _ in difflib.SequenceMatcher(None, old_lines, new_lines, False)
                        .get_opcodes() if op != "equal" for i in range(i1, i2)}
             if changed != spanned:
                 problems.append(f"fix changed lines {sorted(changed)}, the rewrites are on lines {sorted(spanned)}")
             for c in rewrites:
-                if not any(args_pattern(c["new"]).search(raw) for raw in two["direct"]):
+                if not (any(ps_args_pattern(c["new"]).fullmatch(a) for a in two["direct_args"]) if options.pwsh
+                        else any(args_pattern(c["new"]).search(raw) for raw in two["direct"])):
                     problems.append(f"line {c['line']}: the rewritten call never ran: {c['new']}")
             passed += not problems
             proved += len(rewrites) * (not problems)
@@ -161,14 +217,14 @@ def main():
                                        for c in rewrites if problems]:
                 print("    " + problem)
         lines = sum(t.count(b"\n") for t in original.values())
-        print(f"{passed} passed, {len(SCRIPTS) - passed} failed")
-        print(f"summary: {len(SCRIPTS)} scripts, {lines} lines, {len(found)} calls found, {proved} rewritten and "
+        print(f"{passed} passed, {len(options.scripts) - passed} failed")
+        print(f"summary: {len(options.scripts)} scripts, {lines} lines, {len(found)} calls found, {proved} rewritten and "
               f"proved equal (of {sum(c['class'] == 'rewrite' for c in found)}), "
               f"{sum(c['class'] != 'rewrite' for c in found)} left (review/manual), {time.time() - started:.1f} s")
         if os.environ.get("TOLVEX_E2E_COUNTS_FILE"):
             with open(os.environ["TOLVEX_E2E_COUNTS_FILE"], "a") as f:
-                f.write(f"{passed} {len(SCRIPTS) - passed}\n")
-        return 0 if passed == len(SCRIPTS) else 1
+                f.write(f"{passed} {len(options.scripts) - passed}\n")
+        return 0 if passed == len(options.scripts) else 1
     finally:
         shutil.rmtree(base, ignore_errors=True)
 

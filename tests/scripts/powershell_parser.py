@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+"""Checks that tolvex-migrate finds exactly the legacy calls PowerShell's own parser finds.
+
+Usage: tests/scripts/powershell_parser.py --program tolvex-migrate --pwsh pwsh [--count N] [--seed S] [--keep DIR]
+
+The scripts: every snippet of powershell_calls.txt, every [ps1] row of ../golden/migrate.txt, the
+PowerShell seeds of fuzz/migrate-corpus/, and COUNT variants of them (default 3000, from SEED): a
+random mix of quotes, backticks, brackets, here-strings, comments, --%, continuations, splatting,
+line ends and more calls inserted at random places, and whole scripts nested in blocks, loops,
+pipelines, strings and assignments. One pwsh run (powershell_commands.ps1) parses them all with
+[System.Management.Automation.Language.Parser]::ParseInput; one `tolvex-migrate scan --format json
+--legacy-name old` reads the same files.
+
+A command is a legacy call when its name (GetCommandName(), or the text of an expandable string
+in command position) less its folder and a final .exe is "old" in any case. Every script that
+PowerShell parses without error must give the same calls at the same places: line, and the column
+in bytes from 1 where the command's name starts (PowerShell counts UTF-16 code units; the runner
+converts). The reader's indirect findings (Start-Process, Invoke-Expression, `& $var`, a computed
+path) are not calls PowerShell names; each must stand at a command PowerShell runs by one of those
+ways: inside a Start-Process/start/saps or Invoke-Expression/iex command, or at the variable
+or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
+Exits 0 when all agree, 1 on a disagreement, 77 (skipped) when pwsh is missing, 2 on a set-up error.
+"""
+
+import argparse, json, os, random, re, shutil, subprocess, sys, tempfile, time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+INDIRECT = ("it is started by Start-Process", "it is run from a string by Invoke-Expression",
+            "the program comes from the variable", "the program path is computed")
+STARTERS = {"start-process", "start", "saps", "invoke-expression", "iex"}
+# Inserted at random places: PowerShell's quoting, escapes, brackets, comments and separators.
+PIECES = ["'", '"', "`", "(", ")", "{", "}", "[", "]", "$(", "@(", "@{", " `\n  ", " <# c #> ", " # c\n", "<#",
+          "#>", '@"\n', '\n"@', "@'\n", "\n'@", " --% ", " @params ", "; ", " | ", " && ", " || ", "\n", "\r\n",
+          " ", "\t", " 'a b' ", ' "$x y" ', " 'it''s' ", ' `"q ', " $x ", " -F ", " > log ", " 2>&1 ", "=",
+          ",", "old ", "old.exe up ", '& "C:\\T\\old.exe" ', ".\\old ", "\u201c", "\u2013", "caf\u00e9 ",
+          "& old ", ". old ", "&'old' ", "o`ld ", "ol`d.exe up ", "OLD.EXE ", "'old' ", "-old ", "`old ", "old: ",
+          "\u201cold\u201d ", "& \u2018C:\\old.exe\u2019 ", "${old} ", "old.ps1 ", "\\\\s\\old.exe "]
+NESTS = ["if ($x) {\n%s\n}", "function f {\n  %s\n}", "foreach ($s in $l) { %s }", "try { %s } catch { }",
+         "$(%s)", "& { %s }", '"$(%s)"', '@"\n$(%s)\n"@', "1..2 | % { %s }", "switch ($x) { a { %s } }",
+         "[void](%s)", "$r = %s", "Get-Date; %s", "%s | Out-Null", "  %s  ", "(%s)", "{ %s }", "@(%s)"]
+
+
+def table_snippets():
+    codes = {"<LF>": "\n", "<CR>": "\r", "<TAB>": "\t"}
+    unescape = lambda s: re.sub(r"<U\+([0-9A-F]{4,6})>", lambda m: chr(int(m[1], 16)),
+                                re.sub("<LF>|<CR>|<TAB>", lambda m: codes[m[0]], s))
+    scripts = []
+    for line in open(os.path.join(HERE, "powershell_calls.txt"), encoding="utf-8"):
+        if line.strip() and not line.startswith("#"):
+            scripts.append(unescape(line.rstrip("\n").split(" => ")[0]))
+    for line in open(os.path.join(ROOT, "tests", "golden", "migrate.txt"), encoding="utf-8"):
+        if line.startswith("[ps1] "):
+            scripts.append(line[6:].split(" => ")[0].replace("\u00b6", "\n"))
+    seeds = os.path.join(ROOT, "fuzz", "migrate-corpus")
+    for name in sorted(n for n in os.listdir(seeds) if n.startswith("ps-")):
+        data = open(os.path.join(seeds, name), "rb").read()[1:]  # the first byte picks the reader
+        scripts.append(data.decode("utf-16") if data.startswith(b"\xff\xfe") else data.decode("utf-8-sig"))
+    return scripts
+
+
+def variant(rng, bases):
+    text = rng.choice(bases)
+    if rng.random() < 0.3:
+        text += rng.choice(["\n", "; ", "\r\n"]) + rng.choice(bases)
+    for _ in range(rng.choice([0, 1, 1, 2, 3])):
+        at = rng.randrange(len(text) + 1)
+        text = text[:at] + rng.choice(PIECES) + text[at:]
+    for _ in range(rng.choice([0, 0, 1, 2])):
+        text = rng.choice(NESTS).replace("%s", text)
+    return text
+
+
+def legacy(name):
+    base = re.split(r"[\\/]", name or "")[-1].lower()
+    return (base[:-4] if base.endswith(".exe") else base) == "old"
+
+
+def place(text, offset):  # a UTF-16 offset -> (line, column in UTF-8 bytes from 1)
+    before = text.encode("utf-16-le")[:2 * offset].decode("utf-16-le")
+    lines = re.split(r"\r\n|\r|\n", before)
+    return len(lines), len(lines[-1].encode("utf-8")) + 1
+
+
+def compare(text, parsed, found):  # -> list of problems
+    direct = sorted(place(text, c["offset"]) for c in parsed["commands"] if legacy(c["name"]))
+    starters = [(place(text, c["offset"]), place(text, c["end"])) for c in parsed["commands"]
+                if (c["name"] or "").lower() in STARTERS]
+    computed = {place(text, c["offset"]) for c in parsed["commands"] if c["op"] != "Unknown" and
+                c["kind"] not in ("StringConstantExpressionAst", "ExpandableStringExpressionAst")}
+    mine = sorted((c["line"], c["column"]) for c in found if not c["why"].startswith(INDIRECT))
+    problems = [] if mine == direct else [f"PowerShell finds calls at {direct}, the reader at {mine}"]
+    problems += [f"indirect finding at {c['line']}:{c['column']} ({c['why']}) where PowerShell starts nothing that way"
+                 for c in found if c["why"].startswith(INDIRECT) and not ((c["line"], c["column"]) in computed
+                 if c["why"].startswith(INDIRECT[2:]) else
+                 any(start <= (c["line"], c["column"]) < end for start, end in starters))]
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--program", required=True, help="tolvex-migrate (native build)")
+    parser.add_argument("--pwsh", required=True, help="PowerShell 7 (build/pwsh/pwsh)")
+    parser.add_argument("--count", type=int, default=3000, help="generated variants (default 3000)")
+    parser.add_argument("--seed", type=int, default=17, help="seed of the variants (default 17)")
+    parser.add_argument("--keep", help="copy the scripts that disagree into this folder")
+    options = parser.parse_args()
+    if not (os.path.isfile(options.pwsh) and os.access(options.pwsh, os.X_OK)):
+        print(f"skipped: no PowerShell at {options.pwsh} (scripts/lib/setup.sh: tolvex_install_pwsh)")
+        return 77
+    started, folder = time.time(), tempfile.mkdtemp(prefix="tolvex-pwsh-parser-")
+    try:
+        bases, rng = table_snippets(), random.Random(options.seed)
+        scripts = bases + [variant(rng, bases) for _ in range(options.count)]
+        names = [f"{i:06d}.ps1" for i in range(len(scripts))]
+        for name, text in zip(names, scripts):
+            with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
+                f.write(text)
+        run = subprocess.run([options.pwsh, "-NoProfile", "-NonInteractive", "-File",
+                              os.path.join(HERE, "powershell_commands.ps1"), folder],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, encoding="utf-8")
+        parsed = {p["file"]: p for p in map(json.loads, run.stdout.splitlines()) if p}
+        scan = subprocess.run([options.program, "scan", "--format", "json", "--legacy-name", "old", folder],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if run.returncode != 0 or len(parsed) != len(names) or scan.returncode not in (0, 1):
+            print(f"set-up error: pwsh exit {run.returncode}, {len(parsed)} of {len(names)} scripts parsed; "
+                  f"scan exit {scan.returncode}\n{run.stderr}{scan.stderr.decode(errors='replace')}")
+            return 2
+        found = {}
+        for call in json.loads(scan.stdout)["calls"]:
+            found.setdefault(os.path.basename(call["file"]), []).append(call)
+        compared = calls = failed = 0
+        for name, text in zip(names, scripts):
+            if parsed[name]["errors"]:
+                continue
+            compared += 1
+            calls += sum(legacy(c["name"]) for c in parsed[name]["commands"])
+            problems = compare(text, parsed[name], found.get(name, []))
+            if problems:
+                failed += 1
+                print(f"DISAGREE {name}: {text!r}\n    " + "\n    ".join(problems))
+                if options.keep:
+                    os.makedirs(options.keep, exist_ok=True)
+                    shutil.copyfile(os.path.join(folder, name), os.path.join(options.keep, name))
+        print(f"{len(scripts)} scripts ({len(bases)} from the tables, {options.count} variants, seed {options.seed}): "
+              f"{compared} compared, {len(scripts) - compared} not parsed by PowerShell; {calls} calls; "
+              f"{failed} disagree; {time.time() - started:.1f} s")
+        return 1 if failed else 0
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
