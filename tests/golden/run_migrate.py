@@ -5,13 +5,17 @@
 
 The rows of each kind become one script in a fresh folder; `P scan --format json` must report each
 row's class and reason at the row's first line, and `P fix --write --no-backup` must turn the
-script into the expected lines. Ends with "N passed, N failed", also appended to
+script into the expected lines. Under Wine the rows of a kind that fail (or whose report is
+missing) are tried once more, as the whole script they are. Ends with "N passed, N failed", also appended to
 $TOLVEX_E2E_COUNTS_FILE when set.
 """
 
 import argparse, json, os, re, shutil, subprocess, sys, tempfile
 
 from tally import finish
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wine_retry import twice
 
 ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?:: (.*))?$")
 
@@ -75,7 +79,8 @@ def main():
     try:
         problems = {}
         for kind, rows in kinds.items():
-            problems.update(check_kind(kind, rows, options, base))
+            problems.update(twice(lambda _: check_kind(kind, rows, options, base), again=bool(options.wine),
+                                  failed=lambda message: {row["name"]: message for row in rows}))
     finally:
         shutil.rmtree(base, ignore_errors=True)
     for name, problem in problems.items():
