@@ -169,7 +169,7 @@ std::vector<MappedCommand> MapCommands() {
 std::string MapMarkdown(const std::vector<MappedCommand>& commands) {
     std::string text = "Every translated line ends with `--output <SYSTEMDRIVE>\\Vexadyn_Support\\`.\n";
     for (const MappedCommand& command : commands) {
-        text += "\n#### " + Code(command.keywords[0]) + ", " + Code(command.keywords[1]) + ": ";
+        text += "\n### " + Code(command.keywords[0]) + ", " + Code(command.keywords[1]) + ": ";
         text += command.command.empty() ? std::string("no command words") : Code(command.command);
         text += "\n\n| legacy option | becomes |\n| --- | --- |\n";
         for (const MappedOption& option : command.options) {
