@@ -3,11 +3,14 @@
 
     run_proof.py --legacy tolvex-legacy.exe --migrate tolvex-migrate.exe --standin tolvex.exe [--wine wine]
 
-Each script of this folder runs in a folder of its own (bin\\ and "my tools\\" hold old-update.exe, a
-copy of tolvex-legacy, and the stand-in tolvex.exe), once as written and once after
+Each script of this folder runs in a folder of its own (bin\\, "my tools\\" and "Program Files\\Vexadyn\\"
+hold old-update.exe, a copy of tolvex-legacy, and the stand-in tolvex.exe), once as written and once after
 `fix --write --no-backup --legacy-name old-update`, at the same path, with the stand-in's exit codes
 from EXIT_CODES. Per script, both runs must give the same argument lists call by call, exit status,
-files written, and stdout without tolvex-legacy's own lines and the stand-in's raw command lines; every
+files written, and stdout without tolvex-legacy's own lines and the stand-in's raw command lines. A call
+tolvex-legacy launched from a folder with a space ended with 9009 (cmd.exe could not start tolvex.exe):
+the first run counts it as the call tolvex.exe would have got, with exactly the words tolvex-legacy
+printed, and the run after fix gives the stand-in 9009 for it, so the rest of the script runs alike; every
 rewritten call must have run; only the rewritten calls' lines may change; `scan` afterwards must report
 exactly the review/manual calls it reported before. A script that fails, or whose record or output is
 missing, runs both ways once more; so do scan and fix when a report is missing or a rewrite is left.
@@ -20,6 +23,7 @@ import argparse, concurrent.futures, difflib, json, os, re, shutil, subprocess, 
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "golden"))
+from crt_split import crt_split  # noqa: E402
 from tally import finish  # noqa: E402
 from wine_retry import twice  # noqa: E402
 
@@ -35,6 +39,7 @@ SCRIPTS = sorted(n for n in os.listdir(HERE) if n.endswith((".bat", ".cmd")))
 DATA = sorted(n for n in os.listdir(HERE) if n.endswith(".txt"))
 WARNING = "Warning: The parameter -s or --select is not supported by tolvex. It will be ignored!"
 HEADER = "The translated command is: "
+TOOL = "tolvex.exe "
 VARIABLE = re.compile(r"%%~?[a-zA-Z]*[a-zA-Z]|%~?[a-zA-Z]*[0-9*]|%[^%\s]+%|![^!\s]+!")
 
 
@@ -50,7 +55,7 @@ def wine_run(options, args, cwd, env, out_path, tries=2):  # -> (exit status, st
 
 
 def lay_out(options, folder, name, text):  # the script's own folder: the script, the lists, the programs
-    for sub in ("bin", "my tools"):
+    for sub in ("bin", "my tools", os.path.join("Program Files", "Vexadyn")):
         os.makedirs(os.path.join(folder, sub))
         shutil.copyfile(options.legacy, os.path.join(folder, sub, "old-update.exe"))
         shutil.copyfile(options.standin, os.path.join(folder, sub, "tolvex.exe"))
@@ -59,7 +64,12 @@ def lay_out(options, folder, name, text):  # the script's own folder: the script
     open(os.path.join(folder, name), "wb").write(text)
 
 
-def run_script(options, base, name, text, tag):
+def from_spaced_folder(printed):  # the words tolvex.exe would have got from a line launched in a folder with a space
+    at = printed.find(TOOL)
+    return crt_split(printed[at + len(TOOL):]) if " " in printed[:max(at, 0)] else None
+
+
+def run_script(options, base, name, text, tag, codes):
     folder, record = os.path.join(base, "work", name[:-4]), os.path.join(base, f"{name}.{tag}.record")
     for _ in range(2):
         shutil.rmtree(folder, ignore_errors=True)
@@ -67,7 +77,7 @@ def run_script(options, base, name, text, tag):
         laid = {os.path.join(d, f) for d, _, fs in os.walk(folder) for f in fs}
         open(record, "wb").close()
         status, error = wine_run(options, ["cmd", "/c", name], folder, {"TOLVEX_STANDIN_RECORD": record,
-                                 "TOLVEX_STANDIN_EXIT": EXIT_CODES.get(name, "0")}, f"{record}.out", 1)
+                                 "TOLVEX_STANDIN_EXIT": codes}, f"{record}.out", 1)
         if "failed to map the shared user data" not in error:  # else cmd or a child failed to start: again
             break
     calls = []
@@ -78,15 +88,39 @@ def run_script(options, base, name, text, tag):
     out = open(f"{record}.out", encoding="latin-1").read().replace("\r\n", "\n").split("\n")
     texts = [out] + [v.decode("latin-1").replace("\r\n", "\n").split("\n") for v in written.values()]
     legacy_lines = {t[i + 1] for t in texts for i in range(len(t) - 1) if t[i] == HEADER}  # lines it launched
+    # The calls as tolvex.exe got them, in order, with the stand-in's code for each. A call that
+    # tolvex-legacy launched from a folder with a space ended with 9009 before tolvex.exe ran: it
+    # counts as the call tolvex.exe would have got, with the words tolvex-legacy printed, and the
+    # code 9009 (which the run after fix gives the stand-in for the call that now starts it).
+    given = codes.split(",")
+    code = lambda k: given[min(k, len(given) - 1)]
+    args, merged_codes, seen, spaced = [], [], 0, 0
     kept = []  # stdout without tolvex-legacy's lines and the stand-in's raw command lines
     for i, line in enumerate(out):
+        if line.startswith("[tolvex stand-in] command line: "):
+            while seen < len(calls):  # calls whose output went elsewhere come first
+                args.append(calls[seen][1:])
+                merged_codes.append(code(seen))
+                seen += 1
+                if calls[seen - 1][0] == line[len("[tolvex stand-in] "):]:
+                    break
+        words = from_spaced_folder(out[i - 1]) if line == "The tolvx return code is: 9009" and i > 1 and \
+            out[i - 2] == HEADER else None
+        if words is not None:
+            spaced += 1
+            args.append([f"argument {k}: {w}" for k, w in enumerate(words, 1)])
+            merged_codes.append("9009")
+            kept += [f"[tolvex stand-in] argument {k}: {w}" for k, w in enumerate(words, 1)]
         if line == HEADER and out[i - 1] == "" and kept and kept[-1] == "":
             kept.pop()  # the empty line tolvex-legacy prints for -L
         if line in (HEADER, WARNING) or line.startswith("The tolvx return code is: ") or \
                 (i and out[i - 1] == HEADER) or line.startswith("[tolvex stand-in] command line: "):
             continue
         kept.append(line)
-    return {"status": status, "args": [c[1:] for c in calls], "stdout": kept, "files": written,
+    args += [c[1:] for c in calls[seen:]]
+    merged_codes += [code(k) for k in range(seen, len(calls))] + [given[-1]]
+    return {"status": status, "args": args, "stdout": kept, "files": written, "spaced": spaced,
+            "codes": ",".join(merged_codes),
             "direct": [c[0][len("command line: "):] for c in calls if c[0][len("command line: "):] not in legacy_lines]}
 
 
@@ -114,9 +148,13 @@ def difference(one, two):  # the first place where two results differ, as text
     return f"{len(one)} vs {len(two)} items; item {at + 1}: before {show(one)}, after {show(two)}"
 
 
-def run_all(options, base, texts, tag):  # each script's run, or what it raised, as a finished future
+def run_all(options, base, texts, tag, codes):  # each script's run, or what it raised, as a finished future
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        return {n: pool.submit(run_script, options, base, n, texts[n], tag) for n in SCRIPTS}
+        return {n: pool.submit(run_script, options, base, n, texts[n], tag, codes(n)) for n in SCRIPTS}
+
+
+def codes_after(run):  # the stand-in's codes for the run after fix: those the calls got before
+    return run.result()["codes"] if not run.exception() else "0"
 
 
 def judge(name, calls, left_after, original, fixed, one, two):  # the problems of one script's two runs
@@ -149,7 +187,7 @@ def main():
     started, base = time.time(), tempfile.mkdtemp(prefix="tolvex-proof-")
     try:
         original = {n: open(os.path.join(HERE, n), "rb").read() for n in SCRIPTS}
-        before = run_all(options, base, original, "before")
+        before = run_all(options, base, original, "before", lambda n: EXIT_CODES.get(n, "0"))
         state = {}
 
         def migrate(_):  # scan, fix --write, scan again: a try fails when a report is missing or fix left a rewrite
@@ -168,24 +206,29 @@ def main():
             print(f"FAIL scan or fix: {failure[0]}")
             return finish(0, len(SCRIPTS))
         found, fixed = state["found"], state["fixed"]
-        after = run_all(options, base, fixed, "after")
+        after = run_all(options, base, fixed, "after", lambda n: codes_after(before[n]))
         passed, proved = 0, 0
         for name in SCRIPTS:
             mine = lambda calls: [c for c in calls if re.split(r"[\\/]", c["file"])[-1] == name]
             calls, runs = mine(found), {}
 
             def attempt(number):  # the first try uses the runs made side by side, the second runs again
-                runs["one"] = before[name].result() if number == 1 else run_script(options, base, name, original[name], "before")
-                runs["two"] = after[name].result() if number == 1 else run_script(options, base, name, fixed[name], "after")
+                if number == 1:
+                    runs["one"], runs["two"] = before[name].result(), after[name].result()
+                else:
+                    runs["one"] = run_script(options, base, name, original[name], "before", EXIT_CODES.get(name, "0"))
+                    runs["two"] = run_script(options, base, name, fixed[name], "after", runs["one"]["codes"])
                 return judge(name, calls, mine(state["left"]), original[name], fixed[name], runs["one"], runs["two"])
 
             problems = twice(attempt)
             rewrites = [c for c in calls if c["class"] == "rewrite"]
             passed += not problems
             proved += len(rewrites) * (not problems)
-            one, two = runs.get("one") or {"args": [], "status": "?"}, runs.get("two") or {"args": [], "status": "?"}
+            one, two = (runs.get(k) or {"args": [], "status": "?", "spaced": 0} for k in ("one", "two"))
             print(f"{'PASS' if not problems else 'FAIL'} {name}: {len(calls)} calls, {len(rewrites)} rewritten, "
-                  f"{len(one['args'])}/{len(two['args'])} tool runs, exit {one['status']}/{two['status']}")
+                  f"{len(one['args'])}/{len(two['args'])} tool runs, exit {one['status']}/{two['status']}" +
+                  (f", {one['spaced']} from a folder with a space (9009 before, the printed words after)"
+                   if one["spaced"] else ""))
             for problem in problems + [f"rewrite at line {c['line']}: {c['old']}  =>  {c['new']}"
                                        for c in rewrites if problems]:
                 print("    " + problem)

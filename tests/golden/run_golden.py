@@ -60,6 +60,10 @@ def run(case, options):
         os.link(options.program, program)
         if "no-tool" not in flags:
             os.link(options.standin, os.path.join(folder, "tolvex.exe"))
+        if "via" in flags:  # started by another name of its folder: the name it sees
+            folder = os.path.join(base, flags["via"])
+            os.symlink(flags.get("folder", "bin"), folder)
+            program = os.path.join(folder, os.path.basename(options.program))
         record = os.path.join(base, "record")
         env = dict(os.environ, WINEDEBUG="-all", LC_ALL="C.UTF-8", TOLVEX_STANDIN_RECORD=record,
                    TOLVEX_STANDIN_EXIT=flags.get("exit", "0"))
@@ -86,7 +90,8 @@ def run(case, options):
             problems.append(f"exit status {got_status}, expected {status}")
         if stdout != expected:
             problems.append(f"stdout\n    actual   {stdout!r:.400}\n    expected {expected!r:.400}")
-        if options.wine and launched and not options.explain and not {"no-tool", "folder"} & flags.keys():
+        if options.wine and launched and not options.explain and "no-tool" not in flags and (
+                "folder" not in flags or "via" in flags):
             received = open(record, encoding=encoding).read().splitlines()
             if received[0] != f"command line: {directory}tolvex.exe {line}":
                 problems.append(f"the tool got the line {received[0]!r}")

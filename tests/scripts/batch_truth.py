@@ -26,6 +26,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from crt_split import crt_split  # noqa: E402
 from wine_retry import twice  # noqa: E402
 
 TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "batch_calls.txt")
@@ -77,44 +78,6 @@ def read_groups():
     if group:
         groups.append(group)
     return groups
-
-
-def crt_split(text):
-    """The C runtime's argv splitting (as src/scripts/CrtArguments.cpp)."""
-    words, word, in_word, quoted, i = [], "", False, False, 0
-    while i < len(text):
-        c = text[i]
-        if not quoted and c in " \t":
-            if in_word:
-                words.append(word)
-                word, in_word = "", False
-            i += 1
-            continue
-        in_word = True
-        if c == "\\":
-            count = len(text[i:]) - len(text[i:].lstrip("\\"))
-            i += count
-            if i < len(text) and text[i] == '"':
-                word += "\\" * (count // 2)
-                if count % 2:
-                    word += '"'
-                    i += 1
-            else:
-                word += "\\" * count
-            continue
-        if c == '"':
-            if quoted and text[i + 1 : i + 2] == '"':
-                word += '"'
-                i += 2
-                continue
-            quoted = not quoted
-            i += 1
-            continue
-        word += c
-        i += 1
-    if in_word:
-        words.append(word)
-    return words
 
 
 def references(snippet, delayed):
