@@ -198,6 +198,40 @@ def json_and_sarif_reports(run):
 
 
 @check()
+def legacy_names_with_a_folder_and_the_names_in_the_maps_json(run):
+    run.file("z.bat", b"zold up -F\r\n")
+    for name in ("C:\\Tools\\ZOLD.Exe", "/opt/tools/zold", "C:/Tools\\zold.exe", "..\\zold"):
+        got = run("scan", "--legacy-name", name, "z.bat")[0]
+        expect(got == 1, f"--legacy-name {name}: status {got}, the call in z.bat not found")
+    document = json.loads(run("map", "--format", "json")[1])
+    expect(set(document) == {"output", "commands"} and document["output"] == "--output <SYSTEMDRIVE>\\Vexadyn_Support\\",
+           f"map --format json: {list(document)}")
+    for command in document["commands"]:
+        expect(set(command) == {"keywords", "command", "options"}, f"a command's names: {list(command)}")
+        for option in command["options"]:
+            expect(set(option) == {"legacy", "becomes", "prints", "refused", "special"}, f"an option's names: {list(option)}")
+    expect([c["command"] for c in document["commands"]][:2] == ["update acquire", "update compare"] and
+           any(o["prints"] for c in document["commands"] for o in c["options"]), document["commands"][0])
+
+
+@check(posix_only=True)
+def a_folder_that_cannot_be_read_is_named_and_the_walk_goes_on(run):
+    run.file("tree/a.bat", CALL)
+    # A folder whose path is longer than the system takes (4096 bytes) cannot be opened, even by root.
+    folder = os.open(os.path.join(run.folder, "tree"), os.O_RDONLY)
+    for _ in range(17):
+        os.mkdir("d" * 250, dir_fd=folder)
+        inner = os.open("d" * 250, os.O_RDONLY, dir_fd=folder)
+        os.close(folder)
+        folder = inner
+    os.close(folder)
+    status, out, errors = run("scan", "--legacy-name", "old", "tree")
+    expect(status == 2 and b"tree/a.bat:1:1: rewrite" in out, f"status {status}: {out[:200]!r}")
+    expect(errors.startswith("tolvex-migrate: tree/" + ("d" * 250 + "/") * 16 + "d" * 250 + ": ") and
+           errors.count("\n") == 1, errors[-200:])
+
+
+@check()
 def the_readme_shows_the_option_map_as_the_program_prints_it(run):
     if not run.options.readme:
         return
