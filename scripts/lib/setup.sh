@@ -61,12 +61,13 @@ tolvex_warm_up_wine() {
         export WINEDEBUG=-all
         unset TOLVEX_STANDIN_EXIT TOLVEX_STANDIN_RECORD  # the warm-up program is the stand-in
         exe=$TOLVEX_ROOT/build/windows/tolvex.exe
+        # A fresh prefix sometimes fails to start a process on its first runs: one more try.
         if [ ! -d "${WINEPREFIX:-$HOME/.wine}" ]; then
-            wine "$exe" || exit
+            wine "$exe" || wine "$exe" || exit
             timeout 10 wineserver -w  # the server that created the prefix
         fi
         wineserver -p5  # does nothing when a server is running already
-        wine "$exe"
+        wine "$exe" || wine "$exe"
     ) </dev/null >"$log" 2>&1
     status=$?
     if [ "$status" -ne 0 ]; then

@@ -95,19 +95,26 @@ std::optional<std::string> BackslashBeforeQuote(const ScriptCall& call) {
     return std::nullopt;
 }
 
-// Reasons in what the script shows of its variables, and of the program's folder.
-std::optional<std::string> ScriptProblem(const ScriptCall& call, const std::string& programText,
-                                         const std::map<std::string, std::size_t>& spacedVariables) {
-    // tolvex-legacy names its own folder unquoted in the line it runs: from a folder with a space
-    // cmd.exe never finds tolvex.exe, so the call has always failed.
+// tolvex-legacy names its own folder unquoted in the line it runs: from a folder with a space
+// cmd.exe never finds tolvex.exe and the call has always ended with 9009. The new call names the
+// folder as the script does, quoted, so it starts tolvex.exe with the words tolvex-legacy printed:
+// the one rewrite that changes what happens, which its reason says.
+std::optional<std::string> SpacedFolder(const ScriptCall& call, const std::string& programText,
+                                        const std::map<std::string, std::size_t>& spacedVariables) {
     const std::string folder = programText.substr(0, call.name.begin - call.program.begin);
+    const std::string result = ": the new call starts tolvex.exe there, where tolvex-legacy could not (9009)";
     if (folder.find(' ') != std::string::npos) {
-        return "the program's folder holds a space, from which tolvex-legacy could never start tolvex.exe";
+        return "the program's folder holds a space" + result;
     }
     if (const auto variable = SpacedVariableIn(folder, spacedVariables)) {
-        return "the program's folder comes from " + *variable +
-               ", which holds a space: tolvex-legacy could never start tolvex.exe from there";
+        return "the program's folder comes from " + *variable + ", which holds a space" + result;
     }
+    return std::nullopt;
+}
+
+// Reasons in what the script shows of its variables.
+std::optional<std::string> ScriptProblem(const ScriptCall& call,
+                                         const std::map<std::string, std::size_t>& spacedVariables) {
     for (const scripts::VariableReference& variable : call.variables) {
         const auto spaced = variable.quoted ? std::nullopt : SpacedVariableIn(variable.source, spacedVariables);
         if (spaced) {
@@ -437,7 +444,7 @@ CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string
         outcome.why = ReplaceAll(outcome.why, "\n", " / ");
         return outcome;
     }
-    if (const auto problem = ScriptProblem(call, programText, spacedVariables)) {
+    if (const auto problem = ScriptProblem(call, spacedVariables)) {
         outcome.why = *problem;
         return outcome;
     }
@@ -461,8 +468,10 @@ CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string
         return outcome;
     }
     outcome.verdict = Verdict::kRewrite;
-    outcome.why = call.variables.empty() ? "every argument is literal"
-                                         : "variables stand only in values that are passed on unchanged";
+    const std::optional<std::string> spacedFolder = SpacedFolder(call, programText, spacedVariables);
+    outcome.why = spacedFolder           ? *spacedFolder
+                  : call.variables.empty() ? "every argument is literal"
+                                           : "variables stand only in values that are passed on unchanged";
     outcome.name = kToolName;
     outcome.arguments = *arguments;
     return outcome;

@@ -5,15 +5,19 @@
 
 The rows of each kind become one script in a fresh folder; `P scan --format json` must report each
 row's class and reason at the row's first line, and `P fix --write --no-backup` must turn the
-script into the expected lines. Ends with "N passed, N failed", also appended to
-$TOLVEX_E2E_COUNTS_FILE when set.
+script into the expected lines and name each call it left, as scan does. Under Wine the rows of a
+kind that fail (or whose report is missing) are tried once more, as the whole script they are.
+Ends with "N passed, N failed", also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 """
 
 import argparse, json, os, re, shutil, subprocess, sys, tempfile
 
 from tally import finish
 
-ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?:: (.*))?$")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wine_retry import twice
+
+ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?: \[([^\]]*)\])?(?:: (.*))?$")
 
 
 def run(options, *args):
@@ -36,7 +40,10 @@ def check_kind(kind, rows, options, base):
         f.write(newline.join(lines) + newline)
     found = {c["line"]: c for c in json.loads(run(options, "scan", "--legacy-name", "old", "--format", "json",
                                                   script))["calls"]}
-    run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", script)
+    report = run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", script).decode("utf-8", "replace")
+    # fix --write names each call it left, as scan does, and no rewrite
+    told = {int(m[1]): (m[2], m[3]) for m in re.finditer(r"calls\.\w+:(\d+):\d+: (\w+): (.*?)\r?$", report, re.M)}
+    left = {n: (c["class"], c["why"]) for n, c in found.items() if c["class"] != "rewrite"}
     with open(script, encoding="utf-8", newline="") as f:
         fixed = f.read()
     expected = newline.join(r["text"] if r["class"] == "rewrite" else r["script"] for r in rows).replace("¶", newline)
@@ -45,10 +52,13 @@ def check_kind(kind, rows, options, base):
     for row, line in zip(rows, first_line):
         call = next((found[n] for n in range(line, line + len(row["script"].split("¶"))) if n in found), None)
         got = (call["class"], call["why"]) if call else ("none", None)
-        reason = (row["text"] or "").replace("{line}", str(line))
-        want = (row["class"], reason if row["class"] in ("review", "manual") else got[1])
+        reason = (row["text"] if row["class"] in ("review", "manual") else row["why"] or got[1]) or ""
+        want = (row["class"], reason.replace("{line}", str(line)) if row["class"] != "none" else got[1])
         if got != want:
             problems[row["name"]] = f"scan said {got}"
+        for n in range(line, line + len(row["script"].split("¶"))):
+            if told.get(n) != left.get(n):
+                problems.setdefault(row["name"], f"fix --write reported {told.get(n)}, scan {left.get(n)}")
     fixed_lines, expected_lines = fixed.split(newline), expected.split(newline)
     at = 0
     for row in rows:
@@ -70,12 +80,13 @@ def main():
         if line.strip() and not line.startswith("#"):
             m = ROW.match(line.rstrip("\n")) or sys.exit(f"{options.table}:{number}: not a row")
             kinds[m[1]].append({"name": f"{options.table}:{number}", "script": m[2], "class": m[3],
-                                "text": m[4]})
+                                "why": m[4], "text": m[5]})
     base = tempfile.mkdtemp(prefix="tolvex-migrate-")
     try:
         problems = {}
         for kind, rows in kinds.items():
-            problems.update(check_kind(kind, rows, options, base))
+            problems.update(twice(lambda _: check_kind(kind, rows, options, base), again=bool(options.wine),
+                                  failed=lambda message: {row["name"]: message for row in rows}))
     finally:
         shutil.rmtree(base, ignore_errors=True)
     for name, problem in problems.items():

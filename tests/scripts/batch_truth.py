@@ -12,7 +12,9 @@ words, each variable replaced by its value: %NAME% and !NAME! by name+"v" in low
 (letters and digits only), %1..%3 by a1..a3, %* by all three, %0 by the file name, %~dp0 by
 the folder, FOR variables by their +val. A word holding a variable is split again as the C
 runtime would, as the value lands in the command line before the split. A "none" row passes
-when the stand-in does not run. Exits 1 when a row fails, 2 on a usage or set-up error.
+when the stand-in does not run. A group whose rows fail, or whose output is missing, runs once more
+(a fresh Wine sometimes fails to start a process). Exits 1 when a row fails, 2 on a usage or set-up
+error.
 """
 
 import argparse
@@ -22,6 +24,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from crt_split import crt_split  # noqa: E402
+from wine_retry import twice  # noqa: E402
 
 TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "batch_calls.txt")
 ESCAPES = {"{LF}": "\n", "{CR}": "\r", "{TAB}": "\t", "{BOM}": "\ufeff"}
@@ -72,44 +78,6 @@ def read_groups():
     if group:
         groups.append(group)
     return groups
-
-
-def crt_split(text):
-    """The C runtime's argv splitting (as src/scripts/CrtArguments.cpp)."""
-    words, word, in_word, quoted, i = [], "", False, False, 0
-    while i < len(text):
-        c = text[i]
-        if not quoted and c in " \t":
-            if in_word:
-                words.append(word)
-                word, in_word = "", False
-            i += 1
-            continue
-        in_word = True
-        if c == "\\":
-            count = len(text[i:]) - len(text[i:].lstrip("\\"))
-            i += count
-            if i < len(text) and text[i] == '"':
-                word += "\\" * (count // 2)
-                if count % 2:
-                    word += '"'
-                    i += 1
-            else:
-                word += "\\" * count
-            continue
-        if c == '"':
-            if quoted and text[i + 1 : i + 2] == '"':
-                word += '"'
-                i += 2
-                continue
-            quoted = not quoted
-            i += 1
-            continue
-        word += c
-        i += 1
-    if in_word:
-        words.append(word)
-    return words
 
 
 def references(snippet, delayed):
@@ -217,6 +185,25 @@ def observed_runs(stdout):
     return runs
 
 
+def run_group(options, work, folder, index, group):
+    """Runs one group's .bat file through cmd.exe: a problem per row that Wine ran otherwise."""
+    script = "g%02d.bat" % index
+    write_script(os.path.join(work, script), group)
+    out_path, err_path = os.path.join(work, "g%02d.out" % index), os.path.join(work, "g%02d.err" % index)
+    with open(out_path, "wb") as out, open(err_path, "wb") as err:
+        subprocess.run([options.wine, "cmd", "/c", script] + ARGUMENTS, cwd=work, stdout=out, stderr=err,
+                       env=dict(os.environ, WINEDEBUG="-all"), timeout=120, check=False)
+    with open(out_path, encoding="latin-1", newline="") as out:
+        runs = observed_runs(out.read())
+    problems = []
+    for number, snippet, calls, flags in group:
+        expected = expected_runs(snippet, calls, flags, folder, script)
+        got = runs.get(number)
+        if got != expected:
+            problems.append("line %d: %r\n  expected %r\n  Wine ran %r" % (number, snippet, expected, got))
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--standin", required=True, help="the stand-in tolvex.exe (tools/tolvex_standin.cpp)")
@@ -231,24 +218,14 @@ def main():
     for place in ["old.exe", "old-up.exe", os.path.join("bin", "old.exe"), os.path.join("My Tools", "old.exe")]:
         os.makedirs(os.path.dirname(os.path.join(work, place)), exist_ok=True)
         shutil.copy(options.standin, os.path.join(work, place))
-    environment = dict(os.environ, WINEDEBUG="-all")
     checked = failed = 0
     for index, group in enumerate(read_groups(), 1):
-        script = "g%02d.bat" % index
-        write_script(os.path.join(work, script), group)
-        out_path, err_path = os.path.join(work, "g%02d.out" % index), os.path.join(work, "g%02d.err" % index)
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            subprocess.run([options.wine, "cmd", "/c", script] + ARGUMENTS, cwd=work, stdout=out, stderr=err,
-                           env=environment, timeout=120, check=False)
-        with open(out_path, encoding="latin-1", newline="") as out:
-            runs = observed_runs(out.read())
-        for number, snippet, calls, flags in group:
-            checked += 1
-            expected = expected_runs(snippet, calls, flags, folder, script)
-            got = runs.get(number)
-            if got != expected:
-                failed += 1
-                print("line %d: %r\n  expected %r\n  Wine ran %r" % (number, snippet, expected, got))
+        problems = twice(lambda _: run_group(options, work, folder, index, group),
+                         failed=lambda message: ["line %d: %s" % (row[0], message) for row in group])
+        checked += len(group)
+        failed += len(problems)
+        for problem in problems:
+            print(problem)
     if options.keep:
         print("kept %s" % work)
     else:
