@@ -59,11 +59,20 @@ void UsageRecorder::Finish(int count, const char* const* arguments, const std::s
         record.computer = usage::ComputerName();
         record.user = usage::UserName();
         record.pid = usage::ProcessId();
-        record.parent = usage::Parent();
         record.cwd = usage::CurrentDirectory();
-        const std::vector<std::string> masked = MaskPasswords(std::vector<std::string>(arguments + 1, arguments + count));
+        std::vector<std::string> hidden;
+        const std::vector<std::string> masked =
+            MaskPasswords(std::vector<std::string>(arguments + 1, arguments + count), hidden);
         for (const std::string& word : masked) {
             record.args.push_back(usage::ArgumentToUtf8(word));
+        }
+        for (std::string& value : hidden) {
+            value = usage::ArgumentToUtf8(value);
+        }
+        // The caller's command line usually holds this very call, passwords and all.
+        record.parent = usage::Parent();
+        if (record.parent.commandLine) {
+            record.parent.commandLine = MaskPasswordsInText(*record.parent.commandLine, hidden);
         }
         TranslateMasked(masked, systemDrive, record);
         record.status = status;

@@ -3,7 +3,7 @@ table row (record_problems), and the checks no row can hold (run_all): the field
 through a caller, folder and file targets, targets that cannot be written, passwords hunted in
 the log, and 200 runs writing at once."""
 
-import concurrent.futures, datetime, json, os, re, shutil, socket, subprocess, sys, tempfile
+import concurrent.futures, datetime, json, os, re, shutil, socket, subprocess, tempfile
 
 VARIABLE = "TOLVEX_LEGACY_USAGE_LOG"
 PASSWORD_TO_END = re.compile(r"(?is)(--(?:mm|proxy)-password=).+")
@@ -79,25 +79,30 @@ class Bench:
     def native(self, *parts):
         return native_path(self.path(*parts), self.options.wine)
 
-    def run(self, args, log=None, through_cmd=False, tries=2):
+    def run(self, args, log=None, through_caller=False, tries=2):
         """(exit status, stdout) of the program with `args`; the record goes to `log` (a native
-        name) or nowhere. A run that Wine failed to start is tried once more."""
+        name) or nowhere. `through_caller`: started by cmd.exe under Wine, by sh natively, so
+        that the caller's command line holds the call. A run that Wine failed to start is tried
+        once more."""
         env = dict(os.environ, WINEDEBUG="-all", LC_ALL="C.UTF-8")
         env.pop(VARIABLE, None)
         env.pop("TOLVEX_STANDIN_RECORD", None)
         env.pop("TOLVEX_STANDIN_EXIT", None)
         if log is not None:
             env[VARIABLE] = log
-        program = [self.options.wine, "cmd", "/c", native_path(self.program, True)] if through_cmd else [
-            self.program]
-        command = [self.options.wine] * bool(self.options.wine and not through_cmd) + program + args
+        if not through_caller:
+            command = [self.options.wine] * bool(self.options.wine) + [self.program] + args
+        elif self.options.wine:
+            command = [self.options.wine, "cmd", "/c", native_path(self.program, True)] + args
+        else:
+            command = ["/bin/sh", "-c", '"$0" "$@"; exit $?', self.program] + args
         with tempfile.TemporaryFile() as out:
             status = subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
                                     env=env, cwd=self.base, timeout=120).returncode
             out.seek(0)
             stdout = out.read()
         if tries > 1 and self.options.wine and b"The tolvx return code is: " not in stdout and status != 1:
-            return self.run(args, log, through_cmd, tries - 1)
+            return self.run(args, log, through_caller, tries - 1)
         return status, stdout
 
     def close(self):
@@ -105,8 +110,7 @@ class Bench:
 
 
 def fields_of_a_call_made_through_a_caller(bench):
-    through_cmd = bool(bench.options.wine)
-    status, _ = bench.run(["hb", "-s", "--mm-address=A"], bench.native("log.jsonl"), through_cmd)
+    status, _ = bench.run(["hb", "-s", "--mm-address=A"], bench.native("log.jsonl"), True)
     records = read_records(bench.path("log.jsonl"))
     if status != 0 or len(records) != 1 or not isinstance(records[0], dict):
         return [f"status {status}, records {records!r:.300}"]
@@ -121,7 +125,7 @@ def fields_of_a_call_made_through_a_caller(bench):
         if "\\" not in record["user"] or not record["computer"]:
             problems.append(f"user {record['user']!r}, computer {record['computer']!r}")
     else:
-        expected_parent = (os.path.basename(os.path.realpath(sys.executable)), os.path.basename(sys.argv[0]))
+        expected_parent = (os.path.basename(os.path.realpath("/bin/sh")), os.path.basename(bench.program))
         if record["computer"] != socket.gethostname():
             problems.append(f"computer {record['computer']!r}")
     if (parent.get("image") or "").lower() != expected_parent[0] or expected_parent[1] not in (
@@ -182,7 +186,7 @@ PASSWORD_CALLS = [
 
 def passwords_are_never_written(bench):
     for args in PASSWORD_CALLS:
-        bench.run(args, bench.native("log.jsonl"))
+        bench.run(args, bench.native("log.jsonl"), True)
     records = read_records(bench.path("log.jsonl"))
     log = open(bench.path("log.jsonl"), "rb").read() if os.path.exists(bench.path("log.jsonl")) else b""
     problems = [f"{s} is in the log" for s in re.findall(r"Hunt\d[^ ,\"]*", " ".join(sum(PASSWORD_CALLS, [])))
