@@ -1,7 +1,6 @@
 #include "app/UsageRecord.h"
 
 #include <cstddef>
-#include <cstdio>
 
 namespace {
 
@@ -50,9 +49,10 @@ void AppendString(std::string& out, const std::string& text) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
+            constexpr const char* kHex = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
         } else if (c < 0x80) {
             out += static_cast<char>(c);
         } else {
@@ -82,30 +82,30 @@ void AppendOptional(std::string& out, const std::optional<std::string>& text) {
 }  // namespace
 
 std::string UsageRecord::ToJsonLine() const {
-    std::string out = "{\"time\":";
+    std::string out = R"({"time":)";
     AppendString(out, time);
-    out += ",\"computer\":";
+    out += R"(,"computer":)";
     AppendString(out, computer);
-    out += ",\"user\":";
+    out += R"(,"user":)";
     AppendString(out, user);
-    out += ",\"pid\":" + std::to_string(pid);
-    out += ",\"parent\":{\"pid\":";
+    out += R"(,"pid":)" + std::to_string(pid);
+    out += R"(,"parent":{"pid":)";
     out += parent.pid ? std::to_string(*parent.pid) : "null";
-    out += ",\"image\":";
+    out += R"(,"image":)";
     AppendOptional(out, parent.image);
-    out += ",\"commandLine\":";
+    out += R"(,"commandLine":)";
     AppendOptional(out, parent.commandLine);
-    out += "},\"cwd\":";
+    out += R"(},"cwd":)";
     AppendString(out, cwd);
-    out += ",\"args\":[";
+    out += R"(,"args":[)";
     for (std::size_t i = 0; i < args.size(); ++i) {
         out += i > 0 ? "," : "";
         AppendString(out, args[i]);
     }
-    out += "],\"line\":";
+    out += R"(],"line":)";
     AppendOptional(out, line);
-    out += ",\"refused\":";
+    out += R"(,"refused":)";
     AppendOptional(out, refused);
-    out += ",\"status\":" + std::to_string(status) + "}\n";
+    out += R"(,"status":)" + std::to_string(status) + "}\n";
     return out;
 }

@@ -28,9 +28,9 @@ std::string UtcTime() {
     std::tm utc{};
     gmtime_r(&now.tv_sec, &utc);
     std::array<char, 96> text{};
-    std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>(now.tv_nsec / 1000000));
+    (void)std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                        utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                        static_cast<int>(now.tv_nsec / 1000000));
     return text.data();
 }
 

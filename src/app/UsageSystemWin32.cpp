@@ -171,8 +171,8 @@ std::string UtcTime() {
     SYSTEMTIME now{};
     GetSystemTime(&now);
     std::array<char, 96> text{};
-    std::snprintf(text.data(), text.size(), "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", now.wYear, now.wMonth, now.wDay,
-                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    (void)std::snprintf(text.data(), text.size(), "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", now.wYear, now.wMonth, now.wDay,
+                        now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
     return text.data();
 }
 

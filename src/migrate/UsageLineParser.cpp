@@ -1,5 +1,6 @@
 #include "migrate/UsageLineParser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace migrate {
@@ -168,43 +169,63 @@ bool UsageLineParser::ParseOptionalString(std::string_view& text) {
     return SkipLiteral("null") || ParseString(text);
 }
 
+bool UsageLineParser::FindStringEnd(std::size_t& end, bool& escaped) const {
+    // The closing quote is the first one preceded by an even number of backslashes.
+    escaped = false;
+    std::size_t from = at;
+    while (true) {
+        const auto* quote = static_cast<const char*>(std::memchr(input.data() + from, '"', input.size() - from));
+        if (quote == nullptr) {
+            return false;
+        }
+        end = static_cast<std::size_t>(quote - input.data());
+        std::size_t backslashes = 0;
+        while (end - backslashes > at && input[end - backslashes - 1] == '\\') {
+            ++backslashes;
+        }
+        escaped = escaped || backslashes > 0 ||
+                  std::memchr(input.data() + from, '\\', end - backslashes - from) != nullptr;
+        if (backslashes % 2 == 0) {
+            return true;
+        }
+        from = end + 1;
+    }
+}
+
+bool UsageLineParser::SkipString() {
+    std::size_t end = 0;
+    bool escaped = false;
+    if (!Take('"') || !FindStringEnd(end, escaped)) {
+        return false;
+    }
+    at = end + 1;
+    return true;
+}
+
 bool UsageLineParser::ParseString(std::string_view& text) {
-    if (!Take('"')) {
+    std::size_t end = 0;
+    bool escaped = false;
+    if (!Take('"') || !FindStringEnd(end, escaped)) {
         return false;
     }
-    const char* start = input.data() + at;
-    const std::size_t left = input.size() - at;
-    const auto* quote = static_cast<const char*>(std::memchr(start, '"', left));
-    if (quote == nullptr) {
-        return false;
-    }
-    std::size_t length = static_cast<std::size_t>(quote - start);
-    if (std::memchr(start, '\\', length) == nullptr) {
-        for (std::size_t i = 0; i < length; ++i) {
-            if (static_cast<unsigned char>(start[i]) < 0x20) {
+    const std::string_view raw = input.substr(at, end - at);
+    if (!escaped) {
+        for (const char c : raw) {
+            if (static_cast<unsigned char>(c) < 0x20) {
                 return false;
             }
         }
-        text = std::string_view(start, length);
-        at += length + 1;
-        return true;
+        text = raw;
+    } else {
+        if (decodedUsed == decoded.size()) {
+            decoded.emplace_back();
+        }
+        std::string& out = decoded[decodedUsed++];
+        if (!DecodeEscapes(raw, out)) {
+            return false;
+        }
+        text = out;
     }
-    // With escapes: the closing quote is the first one no backslash escapes.
-    std::size_t end = at;
-    while (end < input.size() && input[end] != '"') {
-        end += input[end] == '\\' ? 2 : 1;
-    }
-    if (end >= input.size()) {
-        return false;
-    }
-    if (decodedUsed == decoded.size()) {
-        decoded.emplace_back();
-    }
-    std::string& out = decoded[decodedUsed++];
-    if (!DecodeEscapes(input.substr(at, end - at), out)) {
-        return false;
-    }
-    text = out;
     at = end + 1;
     return true;
 }
@@ -212,13 +233,16 @@ bool UsageLineParser::ParseString(std::string_view& text) {
 bool UsageLineParser::DecodeEscapes(std::string_view raw, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        const char c = raw[i];
-        if (static_cast<unsigned char>(c) < 0x20) {
-            return false;
+        const std::size_t run = std::min(raw.find('\\', i), raw.size());
+        for (std::size_t k = i; k < run; ++k) {
+            if (static_cast<unsigned char>(raw[k]) < 0x20) {
+                return false;
+            }
         }
-        if (c != '\\') {
-            out += c;
-            continue;
+        out.append(raw, i, run - i);
+        i = run;
+        if (i == raw.size()) {
+            break;
         }
         if (++i >= raw.size()) {
             return false;
@@ -262,8 +286,7 @@ bool UsageLineParser::SkipValue(int depth) {
     }
     const char c = input[at];
     if (c == '"') {
-        std::string_view ignored;
-        return ParseString(ignored);
+        return SkipString();
     }
     if (c == '{' || c == '[') {
         const char close = c == '{' ? '}' : ']';

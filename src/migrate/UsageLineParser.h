@@ -32,6 +32,10 @@ private:
     bool ParseParent();
     bool ParseArgs();
     bool ParseString(std::string_view& text);
+    // Skips a text without decoding it; what it holds is not checked.
+    bool SkipString();
+    // Finds the closing quote of the text starting at `at`, and whether it holds escapes.
+    bool FindStringEnd(std::size_t& end, bool& escaped) const;
     bool ParseOptionalString(std::string_view& text);
     bool SkipValue(int depth);
     bool SkipNumber();

@@ -57,8 +57,12 @@ void UsageTally::Add(const UsageLineParser::Fields& record) {
     if (record.time > counts.lastSeen) {
         counts.lastSeen.assign(record.time);
     }
-    key.assign(record.computer);
-    const std::uint32_t computer = Intern(computerIds, computerNames, key);
+    // A log file holds one computer's records: the last one is nearly always the same.
+    if (computerNames.empty() || record.computer != computerNames[lastComputer]) {
+        key.assign(record.computer);
+        lastComputer = Intern(computerIds, computerNames, key);
+    }
+    const std::uint32_t computer = lastComputer;
     const auto place = std::lower_bound(counts.computers.begin(), counts.computers.end(), computer);
     if (place == counts.computers.end() || *place != computer) {
         counts.computers.insert(place, computer);

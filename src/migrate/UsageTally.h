@@ -54,6 +54,7 @@ private:
     std::unordered_map<std::string, Counts> groups;
     std::unordered_map<std::string, std::uint32_t> computerIds;
     std::vector<std::string> computerNames;
+    std::uint32_t lastComputer = 0;
     // "image NUL command line"
     std::unordered_map<std::string, std::uint32_t> callerIds;
     std::vector<std::string> callerNames;
