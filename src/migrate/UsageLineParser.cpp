@@ -169,33 +169,30 @@ bool UsageLineParser::ParseOptionalString(std::string_view& text) {
     return SkipLiteral("null") || ParseString(text);
 }
 
-bool UsageLineParser::FindStringEnd(std::size_t& end, bool& escaped) const {
-    // The closing quote is the first one preceded by an even number of backslashes.
-    escaped = false;
-    std::size_t from = at;
-    while (true) {
-        const auto* quote = static_cast<const char*>(std::memchr(input.data() + from, '"', input.size() - from));
-        if (quote == nullptr) {
-            return false;
-        }
-        end = static_cast<std::size_t>(quote - input.data());
-        std::size_t backslashes = 0;
-        while (end - backslashes > at && input[end - backslashes - 1] == '\\') {
-            ++backslashes;
-        }
-        escaped = escaped || backslashes > 0 ||
-                  std::memchr(input.data() + from, '\\', end - backslashes - from) != nullptr;
-        if (backslashes % 2 == 0) {
+bool UsageLineParser::FindStringEnd(std::size_t& end, bool& plain) const {
+    // One pass: the closing quote is the first one no backslash escapes. Texts are short, so a
+    // plain loop beats looking for each character separately.
+    plain = true;
+    for (std::size_t i = at; i < input.size(); ++i) {
+        const auto c = static_cast<unsigned char>(input[i]);
+        if (c == '"') {
+            end = i;
             return true;
         }
-        from = end + 1;
+        if (c == '\\') {
+            plain = false;
+            ++i;
+        } else if (c < 0x20) {
+            plain = false;
+        }
     }
+    return false;
 }
 
 bool UsageLineParser::SkipString() {
     std::size_t end = 0;
-    bool escaped = false;
-    if (!Take('"') || !FindStringEnd(end, escaped)) {
+    bool plain = true;
+    if (!Take('"') || !FindStringEnd(end, plain)) {
         return false;
     }
     at = end + 1;
@@ -204,17 +201,12 @@ bool UsageLineParser::SkipString() {
 
 bool UsageLineParser::ParseString(std::string_view& text) {
     std::size_t end = 0;
-    bool escaped = false;
-    if (!Take('"') || !FindStringEnd(end, escaped)) {
+    bool plain = true;
+    if (!Take('"') || !FindStringEnd(end, plain)) {
         return false;
     }
     const std::string_view raw = input.substr(at, end - at);
-    if (!escaped) {
-        for (const char c : raw) {
-            if (static_cast<unsigned char>(c) < 0x20) {
-                return false;
-            }
-        }
+    if (plain) {
         text = raw;
     } else {
         if (decodedUsed == decoded.size()) {

@@ -34,8 +34,9 @@ private:
     bool ParseString(std::string_view& text);
     // Skips a text without decoding it; what it holds is not checked.
     bool SkipString();
-    // Finds the closing quote of the text starting at `at`, and whether it holds escapes.
-    bool FindStringEnd(std::size_t& end, bool& escaped) const;
+    // Finds the closing quote of the text starting at `at`; `plain` when the text holds no
+    // escape and no control character, and so reads as it stands.
+    bool FindStringEnd(std::size_t& end, bool& plain) const;
     bool ParseOptionalString(std::string_view& text);
     bool SkipValue(int depth);
     bool SkipNumber();

@@ -13,8 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kChunk = 1 << 20;
-
 bool IsLog(const fs::path& path) {
     return scripts::AsciiLowered(path.extension().string()) == ".jsonl";
 }
@@ -62,7 +60,6 @@ void UsageLogReader::ReadFile(const std::string& path, const std::string& displa
     ++files;
     // Lines are cut out of fixed chunks; the part of a line that crosses a chunk's end is kept
     // in `carry`, and a line longer than kLongestLine is not kept at all.
-    std::vector<char> chunk(kChunk);
     std::string carry;
     bool overlong = false;
     while (file) {

@@ -15,8 +15,9 @@ namespace migrate {
 class UsageLogReader {
 public:
     static constexpr std::size_t kLongestLine = 1 << 20;
+    static constexpr std::size_t kChunk = 1 << 20;
 
-    explicit UsageLogReader(UsageTally& tally) : tally(tally) {}
+    explicit UsageLogReader(UsageTally& tally) : tally(tally), chunk(kChunk) {}
 
     void ReadPath(const std::string& given);
 
@@ -31,6 +32,7 @@ private:
 
     UsageTally& tally;
     UsageLineParser parser;
+    std::vector<char> chunk;  // the piece of a file being read
     std::size_t files = 0;
     std::size_t skipped = 0;
     std::vector<std::string> errors;
