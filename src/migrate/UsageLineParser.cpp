@@ -58,6 +58,57 @@ void AppendUtf8(std::string& out, unsigned code) {
     }
 }
 
+// The text between a string's quotes, its escapes decoded; false when one is malformed.
+bool DecodeEscapes(std::string_view raw, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const std::size_t run = std::min(raw.find('\\', i), raw.size());
+        for (std::size_t k = i; k < run; ++k) {
+            if (static_cast<unsigned char>(raw[k]) < 0x20) {
+                return false;
+            }
+        }
+        out.append(raw, i, run - i);
+        i = run;
+        if (i == raw.size()) {
+            break;
+        }
+        if (++i >= raw.size()) {
+            return false;
+        }
+        switch (raw[i]) {
+            case '"': out += '"'; break;
+            case '\\': out += '\\'; break;
+            case '/': out += '/'; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'u': {
+                unsigned code = 0;
+                if (!ReadHex4(raw, i + 1, code)) {
+                    return false;
+                }
+                i += 4;
+                unsigned low = 0;
+                if (code >= 0xD800 && code <= 0xDBFF && i + 2 < raw.size() && raw[i + 1] == '\\' &&
+                    raw[i + 2] == 'u' && ReadHex4(raw, i + 3, low) && low >= 0xDC00 && low <= 0xDFFF) {
+                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                    i += 6;
+                } else if (code >= 0xD800 && code <= 0xDFFF) {
+                    code = 0xFFFD;
+                }
+                AppendUtf8(out, code);
+                break;
+            }
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool UsageLineParser::Parse(std::string_view line) {
@@ -222,102 +273,50 @@ bool UsageLineParser::ParseString(std::string_view& text) {
     return true;
 }
 
-bool UsageLineParser::DecodeEscapes(std::string_view raw, std::string& out) {
-    out.clear();
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        const std::size_t run = std::min(raw.find('\\', i), raw.size());
-        for (std::size_t k = i; k < run; ++k) {
-            if (static_cast<unsigned char>(raw[k]) < 0x20) {
-                return false;
-            }
-        }
-        out.append(raw, i, run - i);
-        i = run;
-        if (i == raw.size()) {
-            break;
-        }
-        if (++i >= raw.size()) {
-            return false;
-        }
-        switch (raw[i]) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'u': {
-                unsigned code = 0;
-                if (!ReadHex4(raw, i + 1, code)) {
-                    return false;
-                }
-                i += 4;
-                unsigned low = 0;
-                if (code >= 0xD800 && code <= 0xDBFF && i + 2 < raw.size() && raw[i + 1] == '\\' &&
-                    raw[i + 2] == 'u' && ReadHex4(raw, i + 3, low) && low >= 0xDC00 && low <= 0xDFFF) {
-                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                    i += 6;
-                } else if (code >= 0xD800 && code <= 0xDFFF) {
-                    code = 0xFFFD;
-                }
-                AppendUtf8(out, code);
-                break;
-            }
-            default:
-                return false;
-        }
-    }
-    return true;
-}
-
+// NOLINTNEXTLINE(misc-no-recursion): as deep as the value nests, at most kMaxDepth
 bool UsageLineParser::SkipValue(int depth) {
     if (depth > kMaxDepth || at >= input.size()) {
         return false;
     }
-    const char c = input[at];
-    if (c == '"') {
-        return SkipString();
+    switch (input[at]) {
+        case '"': return SkipString();
+        case '{':
+        case '[': return SkipContainer(depth);
+        case 't': return SkipLiteral("true");
+        case 'f': return SkipLiteral("false");
+        case 'n': return SkipLiteral("null");
+        default: return SkipNumber();
     }
-    if (c == '{' || c == '[') {
-        const char close = c == '{' ? '}' : ']';
-        ++at;
+}
+
+// NOLINTNEXTLINE(misc-no-recursion): as deep as the value nests, at most kMaxDepth
+bool UsageLineParser::SkipContainer(int depth) {
+    const bool object = input[at] == '{';
+    const char close = object ? '}' : ']';
+    ++at;
+    SkipSpace();
+    if (Take(close)) {
+        return true;
+    }
+    do {
         SkipSpace();
-        if (Take(close)) {
-            return true;
-        }
-        do {
-            SkipSpace();
-            if (c == '{') {
-                std::string_view key;
-                SkipSpace();
-                if (!ParseString(key)) {
-                    return false;
-                }
-                SkipSpace();
-                if (!Take(':')) {
-                    return false;
-                }
-                SkipSpace();
-            }
-            if (!SkipValue(depth + 1)) {
+        if (object) {
+            std::string_view key;
+            if (!ParseString(key)) {
                 return false;
             }
             SkipSpace();
-        } while (Take(','));
-        return Take(close);
-    }
-    if (c == 't') {
-        return SkipLiteral("true");
-    }
-    if (c == 'f') {
-        return SkipLiteral("false");
-    }
-    if (c == 'n') {
-        return SkipLiteral("null");
-    }
-    return SkipNumber();
+            if (!Take(':')) {
+                return false;
+            }
+            SkipSpace();
+        }
+        if (!SkipValue(depth + 1)) {
+            return false;
+        }
+        SkipSpace();
+    } while (Take(','));
+    return Take(close);
 }
 
 bool UsageLineParser::SkipNumber() {

@@ -39,11 +39,11 @@ private:
     bool FindStringEnd(std::size_t& end, bool& plain) const;
     bool ParseOptionalString(std::string_view& text);
     bool SkipValue(int depth);
+    bool SkipContainer(int depth);
     bool SkipNumber();
     bool SkipLiteral(std::string_view word);
     void SkipSpace();
     bool Take(char c);
-    bool DecodeEscapes(std::string_view raw, std::string& out);
 
     std::string_view input;
     std::size_t at = 0;
