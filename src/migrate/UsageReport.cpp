@@ -48,7 +48,7 @@ std::string Plural(std::size_t count, const char* word) {
 }
 
 std::string Summary(const std::vector<UsageCall>& calls, const UsageTally& tally, const UsageLogReader& reader) {
-    const std::size_t refused = static_cast<std::size_t>(
+    const auto refused = static_cast<std::size_t>(
         std::count_if(calls.begin(), calls.end(), [](const UsageCall& call) { return call.line.empty(); }));
     return Plural(tally.Records(), "record") + " in " + Plural(reader.Files(), "file") + ": " +
            Plural(calls.size(), "distinct call") + " (" + std::to_string(refused) + " refused) from " +
