@@ -186,26 +186,43 @@ std::string ComputerName() {
 }
 
 std::string UserName() {
+    // advapi32 is loaded only here, so that a run with the record off loads what it always did.
+    const HMODULE advapi = LoadLibraryW(L"advapi32.dll");
+    if (advapi == nullptr) {
+        return std::string();
+    }
+    using OpenToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+    using TokenInformation = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    using LookupSid = BOOL(WINAPI*)(LPCWSTR, PSID, LPWSTR, LPDWORD, LPWSTR, LPDWORD, PSID_NAME_USE);
+    // NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast): GetProcAddress gives a generic pointer
+    const auto openToken = reinterpret_cast<OpenToken>(reinterpret_cast<void*>(GetProcAddress(advapi, "OpenProcessToken")));
+    const auto tokenInformation =
+        reinterpret_cast<TokenInformation>(reinterpret_cast<void*>(GetProcAddress(advapi, "GetTokenInformation")));
+    const auto lookupSid = reinterpret_cast<LookupSid>(reinterpret_cast<void*>(GetProcAddress(advapi, "LookupAccountSidW")));
+    // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
     HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    std::string name;
+    if (openToken != nullptr && tokenInformation != nullptr && lookupSid != nullptr &&
+        openToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
         const Handle owner(token);
         std::array<unsigned char, 256> buffer{};
         DWORD size = 0;
-        if (GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size)) {
+        if (tokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size)) {
             TOKEN_USER user{};
             std::memcpy(&user, buffer.data(), sizeof user);
-            std::array<wchar_t, 256> name{};
+            std::array<wchar_t, 256> account{};
             std::array<wchar_t, 256> domain{};
-            DWORD nameSize = static_cast<DWORD>(name.size());
+            DWORD accountSize = static_cast<DWORD>(account.size());
             DWORD domainSize = static_cast<DWORD>(domain.size());
             SID_NAME_USE use{};
-            if (LookupAccountSidW(nullptr, user.User.Sid, name.data(), &nameSize, domain.data(), &domainSize, &use)) {
-                return WideToUtf8(domain.data(), static_cast<int>(domainSize)) + "\\" +
-                       WideToUtf8(name.data(), static_cast<int>(nameSize));
+            if (lookupSid(nullptr, user.User.Sid, account.data(), &accountSize, domain.data(), &domainSize, &use)) {
+                name = WideToUtf8(domain.data(), static_cast<int>(domainSize)) + "\\" +
+                       WideToUtf8(account.data(), static_cast<int>(accountSize));
             }
         }
     }
-    return std::string();
+    FreeLibrary(advapi);
+    return name;
 }
 
 unsigned long ProcessId() {
