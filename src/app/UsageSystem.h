@@ -10,9 +10,9 @@ namespace usage {
 
 // The process that started this one, as far as the system tells.
 struct ParentProcess {
-    std::optional<unsigned long> pid;
-    std::optional<std::string> image;        // its file name without folder, e.g. "cmd.exe"
-    std::optional<std::string> commandLine;  // the whole command line it was started with
+    std::optional<unsigned long> pid{};
+    std::optional<std::string> image{};        // its file name without folder, e.g. "cmd.exe"
+    std::optional<std::string> commandLine{};  // the whole command line it was started with
 };
 
 // The value of TOLVEX_LEGACY_USAGE_LOG; nothing when it is unset or empty.

@@ -116,17 +116,17 @@ std::optional<std::string> CommandLineFromMemory(HANDLE process, PVOID peb) {
     PVOID parameters = nullptr;
     SIZE_T read = 0;
     if (peb == nullptr ||
-        !ReadProcessMemory(process, static_cast<const char*>(peb) + 0x20, &parameters, sizeof parameters, &read) ||
+        ReadProcessMemory(process, static_cast<const char*>(peb) + 0x20, &parameters, sizeof parameters, &read) == FALSE ||
         parameters == nullptr) {
         return std::nullopt;
     }
     CountedString line{};
-    if (!ReadProcessMemory(process, static_cast<const char*>(parameters) + 0x70, &line, sizeof line, &read) ||
+    if (ReadProcessMemory(process, static_cast<const char*>(parameters) + 0x70, &line, sizeof line, &read) == FALSE ||
         line.buffer == nullptr) {
         return std::nullopt;
     }
     std::wstring text(line.length / 2, L'\0');
-    if (!text.empty() && !ReadProcessMemory(process, line.buffer, text.data(), line.length, &read)) {
+    if (!text.empty() && ReadProcessMemory(process, line.buffer, text.data(), line.length, &read) == FALSE) {
         return std::nullopt;
     }
     return WideToUtf8(text);
@@ -137,7 +137,7 @@ ULONGLONG CreationTime(HANDLE process) {
     FILETIME exited{};
     FILETIME kernel{};
     FILETIME user{};
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user) == FALSE) {
         return 0;
     }
     return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
@@ -146,7 +146,7 @@ ULONGLONG CreationTime(HANDLE process) {
 // Reading memory is only for systems older than the command-line query; a caller running with
 // other rights may allow the query alone.
 HANDLE OpenParent(DWORD pid) {
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     return process != nullptr ? process : OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
 }
 
@@ -179,7 +179,7 @@ std::string UtcTime() {
 std::string ComputerName() {
     std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
     DWORD size = static_cast<DWORD>(name.size());
-    if (!GetComputerNameW(name.data(), &size)) {
+    if (GetComputerNameW(name.data(), &size) == FALSE) {
         return std::string();
     }
     return WideToUtf8(name.data(), static_cast<int>(size));
@@ -203,11 +203,11 @@ std::string UserName() {
     HANDLE token = nullptr;
     std::string name;
     if (openToken != nullptr && tokenInformation != nullptr && lookupSid != nullptr &&
-        openToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        openToken(GetCurrentProcess(), TOKEN_QUERY, &token) != FALSE) {
         const Handle owner(token);
         std::array<unsigned char, 256> buffer{};
         DWORD size = 0;
-        if (tokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size)) {
+        if (tokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size) != FALSE) {
             TOKEN_USER user{};
             std::memcpy(&user, buffer.data(), sizeof user);
             std::array<wchar_t, 256> account{};
@@ -215,7 +215,7 @@ std::string UserName() {
             DWORD accountSize = static_cast<DWORD>(account.size());
             DWORD domainSize = static_cast<DWORD>(domain.size());
             SID_NAME_USE use{};
-            if (lookupSid(nullptr, user.User.Sid, account.data(), &accountSize, domain.data(), &domainSize, &use)) {
+            if (lookupSid(nullptr, user.User.Sid, account.data(), &accountSize, domain.data(), &domainSize, &use) != FALSE) {
                 name = WideToUtf8(domain.data(), static_cast<int>(domainSize)) + "\\" +
                        WideToUtf8(account.data(), static_cast<int>(accountSize));
             }
@@ -246,7 +246,7 @@ ParentProcess Parent() {
     }
     std::array<wchar_t, 32768> image{};
     DWORD size = static_cast<DWORD>(image.size());
-    if (QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size)) {
+    if (QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size) != FALSE) {
         const std::wstring path(image.data(), size);
         parent.image = WideToUtf8(path.substr(path.find_last_of(L"\\/") + 1));
     }
@@ -303,7 +303,7 @@ bool AppendLine(const std::string& path, const std::string& line) {
         return false;
     }
     DWORD written = 0;
-    return WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+    return WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE &&
            written == line.size();
 }
 
