@@ -17,6 +17,8 @@
 #include "migrate/System.h"
 #include "migrate/TextReport.h"
 #include "migrate/UnifiedDiff.h"
+#include "migrate/UsageLogReader.h"
+#include "migrate/UsageReport.h"
 #include "params/Parameters.h"
 #include "scripts/AsciiCase.h"
 
@@ -163,6 +165,23 @@ int Explain(int count, char** words) {
     return 0;
 }
 
+// Reads the usage logs and reports each distinct call; exit status 1 when any record was found.
+int Usage(const Options& options) {
+    migrate::UsageTally tally;
+    migrate::UsageLogReader reader(tally);
+    for (const std::string& path : options.paths) {
+        reader.ReadPath(path);
+    }
+    const auto calls = migrate::TranslateUsage(tally, SystemDriveFromEnvironment());
+    std::cout << (options.format == "json" ? migrate::UsageJson(calls, tally, reader)
+                                            : migrate::UsageText(calls, tally, reader));
+    std::cout.flush();
+    for (const std::string& error : reader.Errors()) {
+        std::cerr << "tolvex-migrate: " << error << '\n';
+    }
+    return !reader.Errors().empty() ? kFailed : tally.Records() > 0 ? kCallsLeft : kNoCallLeft;
+}
+
 int Map(const std::string& format) {
     const auto commands = migrate::MapCommands();
     std::cout << (format == "json" ? migrate::MapJson(commands) : migrate::MapMarkdown(commands));
@@ -203,6 +222,9 @@ int RunMigrateMain(int count, char** arguments) {
     CLI::Option* write = fix->add_flag("--write", options.write, "Rewrite the scripts in place");
     fix->add_flag("--no-backup", options.noBackup, "Keep no FILE.bak copy of a rewritten script")->needs(write);
     app.add_subcommand("explain", "Print what tolvex-legacy would print for LEGACY-ARGUMENT...; runs nothing");
+    CLI::App* usage = app.add_subcommand("usage", "Report the calls tolvex-legacy recorded in its usage logs");
+    usage->add_option("--format", options.format, "text (default) or json")->check(CLI::IsMember({"text", "json"}));
+    usage->add_option("PATH", options.paths, "Usage logs, and folders to search for *.jsonl")->required();
     CLI::App* map = app.add_subcommand("map", "Print each legacy option and what it becomes");
     map->add_option("--format", mapFormat, "markdown (default) or json")->check(CLI::IsMember({"markdown", "json"}));
     try {
@@ -220,6 +242,9 @@ int RunMigrateMain(int count, char** arguments) {
     }
     if (fix->parsed()) {
         return Fix(options);
+    }
+    if (usage->parsed()) {
+        return Usage(options);
     }
     return Map(mapFormat);
 }

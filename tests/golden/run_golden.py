@@ -1,19 +1,22 @@
 #!/usr/bin/env python3
 """Runs the golden table tests/golden/legacy.txt (its header explains the rows) against one build.
 
-    run_golden.py --program P --standin S [--wine wine] [--explain] [--filter TEXT]
+    run_golden.py --program P --standin S [--wine wine] [--explain | --usage-log] [--filter TEXT]
 
 Each case runs P in a fresh folder beside a copy of the stand-in tolvex.exe and compares the exit
 status, then stdout without the stand-in's own lines. With --wine, P is a Windows exe: CRLF,
 Windows-1252, the folder as Z:\\...\\, and the stand-in must have been given the launched line.
 With --explain, P is tolvex-migrate, run as `P explain ARGUMENTS`: the same messages, the launched
-line without folder or return code, exit status 0 or 1. Under Wine a row that fails, or whose
-record or output is missing, is tried once more (tests/support/wine_retry.py). Ends with "N passed, N failed", which is
+line without folder or return code, exit status 0 or 1. With --usage-log, every row runs with
+the usage record switched on and must give the same output and status and one record saying so;
+the checks of usage_checks.py follow. Under Wine a row that fails, or whose record or output is
+missing, is tried once more (tests/support/wine_retry.py). Ends with "N passed, N failed", which is
 also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 """
 
 import argparse, concurrent.futures, os, re, shlex, shutil, subprocess, sys, tempfile
 
+import usage_checks
 from tally import finish
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -67,6 +70,10 @@ def run(case, options):
         record = os.path.join(base, "record")
         env = dict(os.environ, WINEDEBUG="-all", LC_ALL="C.UTF-8", TOLVEX_STANDIN_RECORD=record,
                    TOLVEX_STANDIN_EXIT=flags.get("exit", "0"))
+        env.pop(usage_checks.VARIABLE, None)
+        usage_log = os.path.join(base, "usage.jsonl")
+        if options.usage_log:
+            env[usage_checks.VARIABLE] = usage_checks.native_path(usage_log, options.wine)
         for key, value in flags.items():
             if key.startswith("SYSTEMDRIVE"):
                 env.pop("SYSTEMDRIVE", None) if key.endswith(" unset") else env.update({key: value})
@@ -98,6 +105,9 @@ def run(case, options):
             if "argv" in flags and received[1:] != [
                     f"argument {i}: {a}" for i, a in enumerate(flags["argv"].split("|"), 1)]:
                 problems.append(f"the tool got the words {received[1:]!r}")
+        if options.usage_log:
+            refused = None if launched else expected.decode(encoding).replace(newline, "\n")
+            problems += usage_checks.record_problems(usage_log, args, status, line if launched else None, refused)
         return problems
     finally:
         shutil.rmtree(base, ignore_errors=True)
@@ -110,6 +120,7 @@ def main():
     parser.add_argument("--table", default=os.path.join(os.path.dirname(__file__), "legacy.txt"))
     parser.add_argument("--wine", default="")
     parser.add_argument("--explain", action="store_true")
+    parser.add_argument("--usage-log", action="store_true")
     parser.add_argument("--filter", default="")
     options = parser.parse_args()
     cases = [c for c in parse(options.table) if options.filter in " ".join(c[2])]
@@ -120,6 +131,11 @@ def main():
     for case, problems in zip(cases, results):
         if problems:
             print(f"FAIL {case[0]}: {' '.join(case[2])[:200]}\n  " + "\n  ".join(problems))
+    if options.usage_log and not options.filter:
+        for name, problems in usage_checks.run_all(options):
+            results.append(problems)
+            if problems:
+                print(f"FAIL {name}\n  " + "\n  ".join(problems))
     return finish(results.count([]), sum(1 for r in results if r))
 
 
