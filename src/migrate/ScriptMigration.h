@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "migrate/BatchValues.h"
 #include "migrate/CallTranslation.h"
 #include "scripts/ScriptText.h"
 
@@ -44,8 +45,9 @@ struct Change {
 class ScriptMigration {
 public:
     // `legacyNames`: lower-case file names without ".exe". `batch`: read as a batch file,
-    // otherwise as PowerShell.
-    ScriptMigration(std::string bytes, bool batch, const std::vector<std::string>& legacyNames);
+    // otherwise as PowerShell. `strict`: a rewrite that is exact only if values the running
+    // system holds are plain words becomes review.
+    ScriptMigration(std::string bytes, bool batch, const std::vector<std::string>& legacyNames, bool strict = false);
 
     // Set when the script was not read: why, as a clause ("binary file (...)").
     const std::string& Problem() const;
@@ -61,7 +63,12 @@ public:
 private:
     void FindAndTranslate(bool batch, const std::vector<std::string>& legacyNames);
     void CollectChanges();
+    void LeaveLongLines();
+    // Turns a rewrite into review for what the file shows of its values, or names what it
+    // assumes of the others.
+    void Qualify(CallOutcome& outcome, const ValueFindings& findings) const;
 
+    bool strict = false;
     std::string problem;
     std::optional<scripts::ScriptText> script;
     std::vector<Finding> findings;

@@ -32,7 +32,7 @@ std::string SummaryLine(const Tally& tally) {
 }
 
 std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts,
-                                          const std::vector<std::string>& legacyNames) {
+                                          const std::vector<std::string>& legacyNames, bool strict) {
     std::vector<ScriptOutcome> outcomes(scripts.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&]() {
@@ -43,7 +43,7 @@ std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts
             if (!ReadWholeFile(scripts[i].path, kMaxScriptBytes, bytes, outcome.error)) {
                 continue;
             }
-            auto migration = std::make_unique<ScriptMigration>(std::move(bytes), scripts[i].batch, legacyNames);
+            auto migration = std::make_unique<ScriptMigration>(std::move(bytes), scripts[i].batch, legacyNames, strict);
             if (!migration->Problem().empty()) {
                 outcome.error = migration->Problem();
             } else if (!migration->Findings().empty()) {

@@ -144,11 +144,17 @@ BatchReader::Step BatchReader::ReadCommandStart(Prefix& prefix) {
     }
     if (next.IsSpecial('(')) {
         OpenBlock(lexer.Next().line);
+        if (prefix.outputRedirected) {
+            blocks.back().redirection = Source(prefix.redirection.range);
+        }
         return Step::kDone;
     }
     if (next.IsSpecial(')') && !blocks.empty()) {
         lexer.Next();
         const std::size_t firstCall = blocks.back().firstCall;
+        if (!blocks.back().redirection.empty()) {
+            MarkBlockCalls(firstCall, Review::kRedirected, "its output is redirected (" + blocks.back().redirection + ")");
+        }
         CloseBlock();
         ReadAfterBlock(firstCall);
         return Step::kDone;
@@ -275,7 +281,10 @@ void BatchReader::EndCommand() {
 }
 
 void BatchReader::OpenBlock(std::size_t line) {
-    blocks.push_back({line, calls.size()});
+    Block block;
+    block.line = line;
+    block.firstCall = calls.size();
+    blocks.push_back(block);
     words.SetInBlock(true);
     if (forBodyNext && !forScopes.empty()) {
         forScopes.back().block = true;

@@ -13,7 +13,7 @@ import argparse, json, os, re, shutil, subprocess, sys, tempfile
 
 from tally import finish
 
-ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?:: (.*))?$")
+ROW = re.compile(r"^\[(bat|ps1)( strict| alone)?\] (.*?) => (rewrite|review|manual|none)(?:: (.*))?$")
 
 
 def run(options, *args):
@@ -25,9 +25,9 @@ def run(options, *args):
         return out.read()
 
 
-def check_kind(kind, rows, options, base):
+def check_kind(kind, rows, options, base, name="calls", flags=()):
     newline = "\r\n" if kind == "bat" else "\n"
-    script = os.path.join(base, "calls." + kind)
+    script = os.path.join(base, name + "." + kind)
     lines, first_line = [], []
     for row in rows:
         first_line.append(len(lines) + 1)
@@ -35,8 +35,8 @@ def check_kind(kind, rows, options, base):
     with open(script, "w", encoding="utf-8", newline="") as f:
         f.write(newline.join(lines) + newline)
     found = {c["line"]: c for c in json.loads(run(options, "scan", "--legacy-name", "old", "--format", "json",
-                                                  script))["calls"]}
-    run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", script)
+                                                  *flags, script))["calls"]}
+    run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", *flags, script)
     with open(script, encoding="utf-8", newline="") as f:
         fixed = f.read()
     expected = newline.join(r["text"] if r["class"] == "rewrite" else r["script"] for r in rows).replace("¶", newline)
@@ -65,17 +65,19 @@ def main():
     parser.add_argument("--wine", default="")
     parser.add_argument("--table", default=os.path.join(os.path.dirname(__file__), "migrate.txt"))
     options = parser.parse_args()
-    kinds = {"bat": [], "ps1": []}
-    for number, line in enumerate(open(options.table, encoding="utf-8"), 1):
+    kinds = {}  # (kind, script name, flags) -> rows: "strict" rows share a script scanned with --strict,
+    for number, line in enumerate(open(options.table, encoding="utf-8"), 1):  # an "alone" row has its own
         if line.strip() and not line.startswith("#"):
             m = ROW.match(line.rstrip("\n")) or sys.exit(f"{options.table}:{number}: not a row")
-            kinds[m[1]].append({"name": f"{options.table}:{number}", "script": m[2], "class": m[3],
-                                "text": m[4]})
+            group = {None: (m[1], "calls", ()), " strict": (m[1], "strict", ("--strict",)),
+                     " alone": (m[1], f"alone{number}", ())}[m[2]]
+            kinds.setdefault(group, []).append({"name": f"{options.table}:{number}", "script": m[3],
+                                                "class": m[4], "text": m[5]})
     base = tempfile.mkdtemp(prefix="tolvex-migrate-")
     try:
         problems = {}
-        for kind, rows in kinds.items():
-            problems.update(check_kind(kind, rows, options, base))
+        for (kind, name, flags), rows in kinds.items():
+            problems.update(check_kind(kind, rows, options, base, name, flags))
     finally:
         shutil.rmtree(base, ignore_errors=True)
     for name, problem in problems.items():
