@@ -89,10 +89,7 @@ std::string LiteralProblem(const std::string& value, bool quoted) {
     if (value[0] == '-') {
         return "begins with a dash, which tolvex-legacy may read as an option";
     }
-    if (quoted && value.back() == '\\') {
-        return "ends in a backslash, which escapes the double quote after it";
-    }
-    return std::string();
+    return std::string();  // a final backslash matters only where the value ends a quoted word
 }
 
 // The value without the double quotes around it, as the "~" modifier takes them off.
@@ -223,10 +220,7 @@ Held ValueCheck::Text(const std::string& text, bool quoted, std::size_t line, in
     if (anyReference && literal.find_first_not_of('x') == std::string::npos) {
         return held;  // references alone: what they hold was checked
     }
-    std::string problem = LiteralProblem(literal, quoted);
-    if (problem.empty() && quoted && held.endsInBackslash) {
-        problem = "ends in a backslash, which escapes the double quote after it";
-    }
+    const std::string problem = LiteralProblem(literal, quoted);
     if (!problem.empty()) {
         held.review = origin + " " + problem;
     }
@@ -381,9 +375,20 @@ ValueFindings CheckBatchValues(const ScriptCall& call, const std::string& progra
     }
     const ValueCheck check(facts, facts.DelayedLine() != 0);
     Held held;
-    for (const scripts::VariableReference& variable : call.variables) {
-        if (!variable.wholeList) {
-            Merge(held, check.Reference(variable.source, variable.quoted, call.line, 0));
+    for (std::size_t index = 0; index < call.variables.size() && held.review.empty(); ++index) {
+        const scripts::VariableReference& variable = call.variables[index];
+        if (variable.wholeList) {
+            continue;
+        }
+        const Held value = check.Reference(variable.source, variable.quoted, call.line, 0);
+        Merge(held, value);
+        const std::string placeholder = scripts::Placeholder(index);
+        const bool endsWord = std::any_of(call.words.begin(), call.words.end(), [&](const std::string& word) {
+            return word.size() >= placeholder.size() &&
+                   word.compare(word.size() - placeholder.size(), placeholder.size(), placeholder) == 0;
+        });
+        if (held.review.empty() && variable.quoted && value.endsInBackslash && endsWord) {
+            held.review = "the value of " + variable.source + " ends in a backslash, which escapes the double quote after it";
         }
     }
     const std::size_t nameAt = programText.find_last_of("\\/:");
