@@ -1,7 +1,7 @@
 #include "migrate/BatchFacts.h"
 
 #include <algorithm>
-#include <set>
+#include <iterator>
 
 #include "scripts/AsciiCase.h"
 
@@ -55,6 +55,20 @@ std::size_t CommandEnd(std::string_view text, std::string_view stops) {
         }
     }
     return text.size();
+}
+
+// The name "set /p NAME=" or "set /a NAME=..." sets (`rest` starts at the "/"), noting how in
+// `assignment`; empty for another switch.
+std::string_view RunTimeName(std::string_view rest, BatchAssignment& assignment) {
+    const char option = rest.size() > 1 ? scripts::AsciiLower(rest[1]) : '\0';
+    if (option != 'p' && option != 'a') {
+        return {};
+    }
+    assignment.madeAtRunTime = option == 'p' ? "set /p, which reads it when the script runs"
+                                             : "set /a, which computes it when the script runs";
+    rest = SkipBlanks(rest.substr(2));
+    rest.remove_prefix(!rest.empty() && rest[0] == '"' ? 1 : 0);
+    return rest.substr(0, rest.find('='));
 }
 
 std::vector<std::string> SplitItems(std::string_view text) {
@@ -118,6 +132,10 @@ void BatchFacts::ReadLine(std::string_view line, std::size_t number) {
             break;
         }
     }
+    ReadCommandWords(line, lower, number);
+}
+
+void BatchFacts::ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number) {
     for (std::size_t at = 0; at + 3 < lower.size(); ++at) {
         if (!AtCommandWord(lower, at)) {
             continue;
@@ -142,15 +160,7 @@ void BatchFacts::ReadSet(std::string_view rest, std::size_t number, bool inParen
     assignment.line = number;
     std::string_view name;
     if (!rest.empty() && rest[0] == '/') {
-        const char option = rest.size() > 1 ? scripts::AsciiLower(rest[1]) : '\0';
-        if (option != 'p' && option != 'a') {
-            return;
-        }
-        assignment.madeAtRunTime = option == 'p' ? "set /p, which reads it when the script runs"
-                                                 : "set /a, which computes it when the script runs";
-        rest = SkipBlanks(rest.substr(2));
-        rest.remove_prefix(!rest.empty() && rest[0] == '"' ? 1 : 0);
-        name = rest.substr(0, rest.find('='));
+        name = RunTimeName(rest, assignment);
     } else if (!rest.empty() && rest[0] == '"') {
         const std::string_view command = rest.substr(0, CommandEnd(rest, "&|"));
         const std::size_t close = command.rfind('"');
@@ -293,9 +303,9 @@ std::string BatchFacts::RedirectedRun(std::size_t line) const {
         }
     }
     std::vector<std::string> pending;
-    for (const auto& entry : redirected) {
-        pending.push_back(entry.first);
-    }
+    pending.reserve(redirected.size());
+    std::transform(redirected.begin(), redirected.end(), std::back_inserter(pending),
+                   [](const auto& entry) { return entry.first; });
     std::string found;
     while (!pending.empty()) {
         const std::string label = pending.back();

@@ -62,6 +62,8 @@ public:
 
 private:
     void ReadLine(std::string_view line, std::size_t number);
+    // Finds "set", "call :label" and "for" wherever a command may start on the line.
+    void ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number);
     void ReadSet(std::string_view rest, std::size_t number, bool inParentheses);
     void ReadCall(std::string_view rest, std::size_t number);
     void ReadFor(std::string_view line, std::size_t number);

@@ -14,7 +14,7 @@ using scripts::ScriptCall;
 // Values that refer to values that refer to ... : deeper than this, nobody writes.
 constexpr int kMaxDepth = 8;
 // The assumption that a bare program name finds the tolvex.exe beside tolvex-legacy.
-const std::string kOnPath = "3";
+constexpr const char* kOnPath = "3";
 
 // What one reference (or one value) can hold.
 struct Held {
@@ -67,13 +67,17 @@ bool IsDigit(char c) {
 }
 
 // The problem with a literal value used in or out of double quotes, as a clause; empty if none.
-std::string LiteralProblem(const std::string& value, bool quoted) {
+std::string LiteralProblem(std::string value, bool quoted) {
     if (value.empty()) {
         return "is empty, so its word disappears";
     }
     if (!quoted && value.size() >= 2 && value.front() == '"' && value.back() == '"' &&
         value.find('"', 1) == value.size() - 1) {
-        return LiteralProblem(value.substr(1, value.size() - 2), true);  // brings its own quotes
+        value = value.substr(1, value.size() - 2);  // it brings its own quotes
+        quoted = true;
+        if (value.empty()) {
+            return "is empty, so its word disappears";
+        }
     }
     for (const char c : value) {
         if (c == '"') {
@@ -100,6 +104,24 @@ std::string Unquoted(const std::string& value) {
     return value.size() == 1 && value[0] == '"' ? std::string() : value;
 }
 
+// Where the reference starting at text[i] ends, or npos when none starts there: %%a, %~dp1, %1,
+// %NAME%, and with delayed expansion !NAME!.
+std::size_t ReferenceEnd(const std::string& text, std::size_t i, bool delayed) {
+    if (text[i] == '%' && i + 2 < text.size() && text[i + 1] == '%') {
+        return i + 3;
+    }
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '~' || IsDigit(text[i + 1]))) {
+        const std::size_t digit = text.find_first_of("0123456789", i + 1);
+        return digit == std::string::npos ? std::string::npos : digit + 1;
+    }
+    if (text[i] == '%' || (delayed && text[i] == '!')) {
+        const std::size_t close = text.find(text[i], i + 1);
+        return close == std::string::npos || close == i + 1 ? std::string::npos : close + 1;
+    }
+    return std::string::npos;
+}
+
+// NOLINTBEGIN(misc-no-recursion): a value refers to other values; kMaxDepth ends the descent.
 class ValueCheck {
 public:
     ValueCheck(const BatchFacts& facts, bool delayed) : facts(facts), delayed(delayed) {}
@@ -193,16 +215,7 @@ Held ValueCheck::Text(const std::string& text, bool quoted, std::size_t line, in
     std::string literal;
     bool anyReference = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t end = std::string::npos;
-        if (text[i] == '%' && i + 2 < text.size() && text[i + 1] == '%') {
-            end = i + 3;  // %%a
-        } else if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '~' || IsDigit(text[i + 1]))) {
-            end = text.find_first_of("0123456789", i + 1);
-            end = end == std::string::npos ? std::string::npos : end + 1;
-        } else if (text[i] == '%' || (delayed && text[i] == '!')) {
-            const std::size_t close = text.find(text[i], i + 1);
-            end = close == std::string::npos || close == i + 1 ? std::string::npos : close + 1;
-        }
+        const std::size_t end = ReferenceEnd(text, i, delayed);
         if (end == std::string::npos) {
             literal += text[i];
             continue;
@@ -313,7 +326,7 @@ Held ValueCheck::Argument(const std::string& source, bool quoted, std::size_t li
     if (sites.empty()) {
         return Unknown(source, quoted);  // the script's own arguments
     }
-    const std::size_t index = static_cast<std::size_t>(digit - '1');
+    const auto index = static_cast<std::size_t>(digit - '1');
     for (const BatchCallSite* site : sites) {
         const std::string origin = "the value of " + source + " (from call :" + scripts::AsciiLowered(label) +
                                    " on line " + std::to_string(site->line) + ")";
@@ -328,6 +341,8 @@ Held ValueCheck::Argument(const std::string& source, bool quoted, std::size_t li
     }
     return held;
 }
+
+// NOLINTEND(misc-no-recursion)
 
 // The references in a program word's folder (which tolvex-legacy names unquoted).
 std::vector<std::string> FolderReferences(const std::string& folder) {
