@@ -54,8 +54,9 @@ def read_cases(path):  # -> [(name, options dict, script text)]
         if line.startswith("=== "):
             if name:
                 cases.append((name, options, lines))
-            words = line[4:].split()
-            name, options, lines = words[0], dict(w.split("=", 1) for w in words[1:]), []
+            head, _, script = line[4:].partition(" :: ")
+            words = head.split()
+            name, options, lines = words[0], dict(w.split("=", 1) for w in words[1:]), script.split("¶") if script else []
         elif name and not line.startswith("#"):
             lines.append(line)
         elif name is None and line and not line.startswith("#"):
