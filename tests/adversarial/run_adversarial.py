@@ -12,7 +12,8 @@ codes 0 and 3, through `cmd /c` (so that a script's exit, setlocal or goto stays
 script and code, both sides must give the same argument lists reaching tolvex.exe in order, the
 same exit status, and the same output less tolvex-legacy's own lines and the stand-in's raw
 command lines. A call classified rewrite must run as rewritten (so it is compared); review and
-manual calls are left as they are. Ends with "N passed, N failed" (each script a case) and a
+manual calls are left as they are. A script whose runs differ runs once more on both sides (Wine
+sometimes fails to start a process), and the second runs count. Ends with "N passed, N failed" (each script a case) and a
 summary line of scripts, calls, rewrites proved and reviews.
 
 Differences Wine alone causes are listed in WINE_DIFFERENCES and explained when seen, never
@@ -30,6 +31,7 @@ PROLOGUE = "@echo off\r\nset PATH=%~dp0bin;%PATH%\r\n"
 HEADER = "The translated command is: "
 WARNING = "Warning: The parameter -s or --select is not supported by tolvex. It will be ignored!"
 CODES = ("0", "3")
+STANDIN = "[tolvex stand-in] "
 WINE_DIFFERENCES = {
     # Wine sets SYSTEMDRIVE=C: in every process it starts, whatever its parent's environment says:
     # tolvex-legacy started from a script that changed SYSTEMDRIVE still reads C:, where Windows
@@ -128,8 +130,6 @@ def lay_out(options, folder, cases):
     os.makedirs(os.path.join(folder, "bin"))
     shutil.copyfile(options.legacy, os.path.join(folder, "bin", "legacyupd.exe"))
     shutil.copyfile(options.standin, os.path.join(folder, "bin", "tolvex.exe"))
-    for sub in ("rec", "out"):
-        os.makedirs(os.path.join(folder, sub))
     for name, _, text in cases:
         open(os.path.join(folder, name + ".bat"), "wb").write(text.encode("latin-1"))
 
@@ -160,6 +160,12 @@ def results(folder, cases):  # name -> code -> {"status", "args", "stdout"}, the
             for line in read(os.path.join(folder, "rec", key)).splitlines():
                 calls.append([]) if line.startswith("command line: ") else calls[-1].append(line)
             out = read(os.path.join(folder, "out", key)).replace("\r\n", "\n").split("\n")
+            # A refusal ends without a line end: what the next call prints may follow on its line.
+            split = []
+            for line in out:
+                at = min((line.find(m) for m in (HEADER, STANDIN) if line.find(m) > 0), default=-1)
+                split += [line[:at], line[at:]] if at > 0 else [line]
+            out = split
             kept = []
             for i, line in enumerate(out):
                 if line in (HEADER, WARNING) or line.startswith("The tolvx return code is: ") or \
@@ -173,6 +179,11 @@ def results(folder, cases):  # name -> code -> {"status", "args", "stdout"}, the
 
 
 def run_side(options, folder, cases):
+    for sub in ("rec", "out"):
+        shutil.rmtree(os.path.join(folder, sub), ignore_errors=True)
+        os.makedirs(os.path.join(folder, sub))
+    if os.path.exists(os.path.join(folder, "status.txt")):
+        os.remove(os.path.join(folder, "status.txt"))
     open(os.path.join(folder, "driver.bat"), "w", newline="").write(driver(cases))
     wine(options, ["cmd", "/c", "driver.bat"], folder, os.path.join(folder, "driver.log"))
     return results(folder, cases)
@@ -205,6 +216,15 @@ def main():
         with concurrent.futures.ThreadPoolExecutor(2) as pool:
             jobs = [pool.submit(run_side, options, d, cases) for d in (before_dir, after_dir)]
             before, after = (j.result() for j in jobs)
+        differs = lambda name: any(before[name][code] != after[name][code] for code in CODES)
+        again = [case for case in cases if differs(case[0])]
+        if again:  # Wine fails to start a process now and then: each differing script runs once more
+            print(f"running {len(again)} differing scripts again: {' '.join(c[0] for c in again)}")
+            with concurrent.futures.ThreadPoolExecutor(2) as pool:
+                jobs = [pool.submit(run_side, options, d, again) for d in (before_dir, after_dir)]
+                retried = [j.result() for j in jobs]
+            before.update(retried[0])
+            after.update(retried[1])
         passed = failed = wine_only = proved = assumed = 0
         for name, opts, _ in cases:
             calls = [c for c in found if os.path.basename(c["file"].replace("\\", "/")) == name + ".bat"]
