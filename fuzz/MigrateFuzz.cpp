@@ -30,9 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const bool batch = data[0] % 2 == 0;
+    // The first byte picks how the rest is read: batch file, PowerShell or task file, strict or not.
+    constexpr migrate::ScriptKind kKinds[] = {migrate::ScriptKind::kBatch, migrate::ScriptKind::kPowerShell,
+                                              migrate::ScriptKind::kTask};
+    const migrate::ScriptKind kind = kKinds[data[0] % 3];
+    const bool strict = (data[0] & 4) != 0;
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const migrate::ScriptMigration once(bytes, batch, kLegacyNames);
+    const migrate::ScriptMigration once(bytes, kind, kLegacyNames, std::string(), strict);
     if (!once.Problem().empty()) {
         return 0;
     }
@@ -41,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(rewritten == bytes, "a file with nothing to rewrite keeps every byte");
         return 0;
     }
-    const migrate::ScriptMigration twice(rewritten, batch, kLegacyNames);
+    const migrate::ScriptMigration twice(rewritten, kind, kLegacyNames, std::string(), strict);
     Require(twice.Problem().empty(), "a rewritten file can be read again");
     Require(twice.Changes().empty(), "a rewritten file needs no second rewrite");
     for (const migrate::Finding& finding : once.Findings()) {

@@ -288,7 +288,8 @@ bool HoldsQuotedVariable(const std::string& element, const ScriptCall& call) {
 }
 
 // One element of the translated line as a batch file writes it: variables as written, the drive
-// as %SYSTEMDRIVE%, a literal % doubled, and inside a block an unquoted ")" escaped.
+// as %SYSTEMDRIVE%, a literal % doubled, and inside a block an unquoted ")" escaped (one left
+// unquoted only next to double quotes of its own).
 std::string BatchElement(const std::string& element, const ScriptCall& call, bool requote) {
     std::string written = requote ? "\"" : "";
     bool quoted = requote;
@@ -360,7 +361,15 @@ std::optional<std::string> RenderBatch(const std::string& line, const ScriptCall
             ++end;
         }
         const std::string element = line.substr(start, end - start);
-        const bool requote = HoldsQuotedVariable(element, call) && element.find('"') == std::string::npos;
+        // Inside a block, a parenthesis in a value goes in double quotes: cmd.exe versions disagree
+        // on an escaped one there.
+        const bool parenthesis = call.insideBlock && element.find_first_of("()") != std::string::npos;
+        if (parenthesis && element.find('"') == std::string::npos && element.back() == '\\') {
+            why = "a value inside a block holds a parenthesis and ends in a backslash, which cannot be quoted";
+            return std::nullopt;
+        }
+        const bool requote =
+            (parenthesis || HoldsQuotedVariable(element, call)) && element.find('"') == std::string::npos;
         text += BatchElement(element, call, requote);
         text += end < line.size() ? " " : "";
         start = end + 1;

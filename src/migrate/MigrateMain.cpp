@@ -36,6 +36,7 @@ struct Options {
     std::string format = "text";
     bool write = false;
     bool noBackup = false;
+    bool strict = false;
 };
 
 // Lower case, without a folder and without ".exe": the form the readers compare with.
@@ -88,7 +89,7 @@ void WriteFindings(std::ostream& out, const std::vector<ScriptOutcome>& outcomes
 int Scan(const Options& options) {
     std::vector<std::string> errors;
     const auto scripts = migrate::CollectScripts(options.paths, errors);
-    const auto outcomes = migrate::MigrateScripts(scripts, LegacyNames(options));
+    const auto outcomes = migrate::MigrateScripts(scripts, LegacyNames(options), options.strict);
     const migrate::Tally tally = migrate::CountOutcomes(outcomes);
     if (options.format == "json") {
         std::cout << migrate::JsonReport(outcomes, errors);
@@ -108,7 +109,7 @@ int Scan(const Options& options) {
 int Fix(const Options& options) {
     std::vector<std::string> errors;
     const auto scripts = migrate::CollectScripts(options.paths, errors);
-    auto outcomes = migrate::MigrateScripts(scripts, LegacyNames(options));
+    auto outcomes = migrate::MigrateScripts(scripts, LegacyNames(options), options.strict);
     const migrate::Tally tally = migrate::CountOutcomes(outcomes);
     if (!options.write) {
         migrate::UseBinaryStandardOutput();
@@ -210,6 +211,9 @@ int RunMigrateMain(int count, char** arguments) {
                             "A file name scripts call the legacy program by (with or without .exe, any case); "
                             "repeatable; default tolvex-legacy")
             ->allow_extra_args(false);
+        command->add_flag("--strict", options.strict,
+                          "Rewrite only calls proved exact from the file alone; leave for review those "
+                          "exact only if values the running system holds are plain words");
         command->add_option("PATH", options.paths, "Script files, and folders to search for *.bat, *.cmd, *.ps1, *.psm1")
             ->required();
     };

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string_view>
 
 #include "migrate/BatchAssignments.h"
+#include "migrate/BatchFacts.h"
+#include "migrate/BatchValues.h"
 #include "migrate/NameSearch.h"
 #include "migrate/PercentPairs.h"
 #include "migrate/TaskMigration.h"
@@ -75,10 +78,45 @@ std::string LongLine(const std::string& text, std::size_t limit, const char* rea
     return std::string();
 }
 
+// What must hold, for a PowerShell call, of what only the running system knows.
+ValueFindings PowerShellAssumptions(const scripts::ScriptCall& call, const std::string& programText) {
+    ValueFindings findings;
+    for (const scripts::VariableReference& variable : call.variables) {
+        findings.assumptions.push_back(variable.source + " holds one word that does not begin with a dash");
+    }
+    if (programText.find_first_of("\\/:") == std::string::npos) {
+        findings.assumptions.emplace_back(
+            "the first tolvex.exe in the current folder or on PATH is the one beside tolvex-legacy");
+    }
+    return findings;
+}
+
+// Every line of `text` fits what cmd.exe reads.
+bool LinesFit(const std::string& text) {
+    return LongLine(text, kBatchLineLimit, "cmd.exe").empty();
+}
+
 }  // namespace
 
+void ScriptMigration::Qualify(CallOutcome& outcome, const ValueFindings& findings) const {
+    std::string assumptions;
+    for (const std::string& assumption : findings.assumptions) {
+        assumptions += (assumptions.empty() ? "" : ", and ") + assumption;
+    }
+    if (!findings.review.empty()) {
+        outcome.verdict = Verdict::kReview;
+        outcome.why = findings.review;
+    } else if (!assumptions.empty() && strict) {
+        outcome.verdict = Verdict::kReview;
+        outcome.why = "with --strict: exact only if " + assumptions;
+    } else if (!assumptions.empty()) {
+        outcome.why += "; exact if " + assumptions;
+    }
+}
+
 ScriptMigration::ScriptMigration(std::string bytes, ScriptKind kind, const std::vector<std::string>& legacyNames,
-                                 const std::string& taskName) {
+                                 const std::string& taskName, bool strict)
+    : strict(strict) {
     script = scripts::ScriptText::Decode(std::move(bytes), problem);
     if (!script) {
         return;
@@ -154,10 +192,14 @@ void ScriptMigration::FindAndTranslate(bool batch, const std::vector<std::string
     }
     const std::map<std::string, std::size_t> spacedVariables =
         batch ? VariablesWithSpaces(text) : std::map<std::string, std::size_t>();
+    const std::optional<BatchFacts> facts = batch ? std::optional<BatchFacts>(BatchFacts(text)) : std::nullopt;
     for (const scripts::ScriptCall& call : calls) {
-        const CallOutcome outcome =
-            TranslateCall(call, batch ? Dialect::kBatch : Dialect::kPowerShell,
-                          text.substr(call.program.begin, call.program.end - call.program.begin), spacedVariables);
+        const std::string programText = text.substr(call.program.begin, call.program.end - call.program.begin);
+        CallOutcome outcome = TranslateCall(call, batch ? Dialect::kBatch : Dialect::kPowerShell, programText,
+                                            spacedVariables);
+        if (outcome.verdict == Verdict::kRewrite) {
+            Qualify(outcome, facts ? CheckBatchValues(call, programText, *facts) : PowerShellAssumptions(call, programText));
+        }
         Finding finding;
         finding.line = call.line;
         finding.column = call.column;
@@ -176,8 +218,46 @@ void ScriptMigration::FindAndTranslate(bool batch, const std::vector<std::string
             } else {
                 finding.newLines = ApplyEdits(text, begin, end, finding.edits);
             }
+            if (batch && !LinesFit(finding.newLines)) {
+                finding.verdict = Verdict::kReview;
+                finding.why = "the rewritten line would be longer than the " + std::to_string(kBatchLineLimit) +
+                              " characters cmd.exe reads";
+                finding.edits.clear();
+                finding.newLines.clear();
+            }
         }
         findings.push_back(finding);
+    }
+    if (batch) {
+        LeaveLongLines();
+    }
+}
+
+void ScriptMigration::LeaveLongLines() {
+    // Calls that share a line each fit alone; together they may not.
+    const std::string& text = script->Text();
+    std::map<std::size_t, std::vector<Finding*>> byLine;
+    for (Finding& finding : findings) {
+        if (finding.verdict == Verdict::kRewrite) {
+            byLine[LineStart(text, finding.edits.front().begin)].push_back(&finding);
+        }
+    }
+    for (const auto& [start, shared] : byLine) {
+        std::vector<Edit> edits;
+        for (const Finding* finding : shared) {
+            edits.insert(edits.end(), finding->edits.begin(), finding->edits.end());
+        }
+        std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+        if (shared.size() < 2 || LinesFit(ApplyEdits(text, start, LineEnd(text, edits.back().end), edits))) {
+            continue;
+        }
+        for (Finding* finding : shared) {
+            finding->verdict = Verdict::kReview;
+            finding->why = "the rewritten line would be longer than the " + std::to_string(kBatchLineLimit) +
+                           " characters cmd.exe reads";
+            finding->edits.clear();
+            finding->newLines.clear();
+        }
     }
 }
 

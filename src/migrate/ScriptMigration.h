@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "migrate/BatchValues.h"
 #include "migrate/CallTranslation.h"
 #include "scripts/ScriptText.h"
 
@@ -48,9 +49,10 @@ enum class ScriptKind { kBatch, kPowerShell, kTask };
 class ScriptMigration {
 public:
     // `legacyNames`: lower-case file names without ".exe". `taskName`: for a task file, the name
-    // its place gives it ("\Folder\Name"), used when the task holds no URI.
+    // its place gives it ("\Folder\Name"), used when the task holds no URI. `strict`: a rewrite
+    // that is exact only if values the running system holds are plain words becomes review.
     ScriptMigration(std::string bytes, ScriptKind kind, const std::vector<std::string>& legacyNames,
-                    const std::string& taskName = std::string());
+                    const std::string& taskName = std::string(), bool strict = false);
 
     // Set when the script was not read: why, as a clause ("binary file (...)").
     const std::string& Problem() const;
@@ -68,7 +70,12 @@ public:
 private:
     void FindAndTranslate(bool batch, const std::vector<std::string>& legacyNames);
     void CollectChanges();
+    void LeaveLongLines();
+    // Turns a rewrite into review for what the file shows of its values, or names what it
+    // assumes of the others.
+    void Qualify(CallOutcome& outcome, const ValueFindings& findings) const;
 
+    bool strict = false;
     std::string problem;
     std::optional<scripts::ScriptText> script;
     std::vector<Finding> findings;

@@ -37,8 +37,8 @@ std::string SummaryLine(const Tally& tally) {
 namespace {
 
 // Reads one file into `outcome`; `bytes` is the thread's buffer, reused from file to file.
-void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacyNames, std::string& bytes,
-                ScriptOutcome& outcome) {
+void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacyNames, bool strict,
+                std::string& bytes, ScriptOutcome& outcome) {
     outcome.script = script;
     const bool mayPassOver = script.check == ContentCheck::kTaskOrSkip;
     if (!ReadWholeFile(script.path, mayPassOver ? kMaxTaskBytes : kMaxScriptBytes, bytes, outcome.error)) {
@@ -62,7 +62,8 @@ void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacy
     }
     auto migration = std::make_unique<ScriptMigration>(std::move(bytes), kind, legacyNames,
                                                        kind == ScriptKind::kTask ? TaskNameFromPath(script.path)
-                                                                                 : std::string());
+                                                                                 : std::string(),
+                                                       strict);
     bytes.clear();
     if (!migration->Problem().empty()) {
         outcome.error = migration->Problem();
@@ -74,13 +75,13 @@ void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacy
 }  // namespace
 
 std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts,
-                                          const std::vector<std::string>& legacyNames) {
+                                          const std::vector<std::string>& legacyNames, bool strict) {
     std::vector<ScriptOutcome> outcomes(scripts.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&]() {
         std::string bytes;
         for (std::size_t i = next++; i < scripts.size(); i = next++) {
-            ReadScript(scripts[i], legacyNames, bytes, outcomes[i]);
+            ReadScript(scripts[i], legacyNames, strict, bytes, outcomes[i]);
         }
     };
     const unsigned threads = std::max(1U, std::min(std::thread::hardware_concurrency(), 8U));

@@ -42,7 +42,8 @@ Tally CountOutcomes(const std::vector<ScriptOutcome>& outcomes);
 std::string SummaryLine(const Tally& tally);
 
 // Reads every script and finds its calls, on all processor cores; in the order given.
+// `strict`: see ScriptMigration.
 std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts,
-                                          const std::vector<std::string>& legacyNames);
+                                          const std::vector<std::string>& legacyNames, bool strict = false);
 
 }  // namespace migrate

@@ -43,6 +43,8 @@ private:
     struct Block {
         std::size_t line = 0;
         std::size_t firstCall = 0;
+        // A redirection written before the "(": the output of every command inside goes there.
+        std::string redirection;
     };
     struct ForScope {
         std::size_t depth = 0;

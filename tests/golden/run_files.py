@@ -117,8 +117,11 @@ def exit_statuses(run):
     status, out, _ = run("scan", "--legacy-name", "old", "left.bat")
     expect(out.replace(b"\r\n", b"\n") == b"left.bat:1:1: review: its output is redirected (> log.txt)\n"
            b"    old up -F > log.txt\nleft.bat:2:1: rewrite: variables stand only in values that are passed on "
-           b"unchanged\n    old up -m %MT%\n    tolvex update flash --mt %MT% --output %SYSTEMDRIVE%\\Vexadyn_Support\\\n"
-           b"left.bat:3:1: rewrite: every argument is literal\n    " + CALL + b"\n    " +
+           b"unchanged; exact if %MT% holds one word without a space, tab, & | < > ^ ( ) or a double quote, and the "
+           b"first tolvex.exe in the current folder or on PATH is the one beside tolvex-legacy\n"
+           b"    old up -m %MT%\n    tolvex update flash --mt %MT% --output %SYSTEMDRIVE%\\Vexadyn_Support\\\n"
+           b"left.bat:3:1: rewrite: every argument is literal; exact if the first tolvex.exe in the current folder "
+           b"or on PATH is the one beside tolvex-legacy\n    " + CALL + b"\n    " +
            NEW + b"\n1 files, 3 calls: 2 rewrite, 1 review, 0 manual\n", f"{out!r}")
     for args, status in [(["scan", "none.bat"], 0), (["scan", "--legacy-name", "old", "none.bat"], 0),
                          (["scan", "--legacy-name", "old", "left.bat"], 1), (["fix", "--legacy-name", "old", "left.bat"], 1),

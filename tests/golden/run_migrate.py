@@ -17,7 +17,7 @@ from tally import finish
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from wine_retry import twice
 
-ROW = re.compile(r"^\[(bat|ps1)\] (.*?) => (rewrite|review|manual|none)(?: \[([^\]]*)\])?(?:: (.*))?$")
+ROW = re.compile(r"^\[(bat|ps1)( strict| alone)?\] (.*?) => (rewrite|review|manual|none)(?: \[([^\]]*)\])?(?:: (.*))?$")
 
 
 def run(options, *args):
@@ -29,9 +29,9 @@ def run(options, *args):
         return out.read()
 
 
-def check_kind(kind, rows, options, base):
+def check_kind(kind, rows, options, base, name="calls", flags=()):
     newline = "\r\n" if kind == "bat" else "\n"
-    script = os.path.join(base, "calls." + kind)
+    script = os.path.join(base, name + "." + kind)
     lines, first_line = [], []
     for row in rows:
         first_line.append(len(lines) + 1)
@@ -39,10 +39,11 @@ def check_kind(kind, rows, options, base):
     with open(script, "w", encoding="utf-8", newline="") as f:
         f.write(newline.join(lines) + newline)
     found = {c["line"]: c for c in json.loads(run(options, "scan", "--legacy-name", "old", "--format", "json",
-                                                  script))["calls"]}
-    report = run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", script).decode("utf-8", "replace")
+                                                  *flags, script))["calls"]}
+    report = run(options, "fix", "--legacy-name", "old", "--write", "--no-backup", *flags, script).decode(
+        "utf-8", "replace")
     # fix --write names each call it left, as scan does, and no rewrite
-    told = {int(m[1]): (m[2], m[3]) for m in re.finditer(r"calls\.\w+:(\d+):\d+: (\w+): (.*?)\r?$", report, re.M)}
+    told = {int(m[1]): (m[2], m[3]) for m in re.finditer(re.escape(os.path.basename(script)) + r":(\d+):\d+: (\w+): (.*?)\r?$", report, re.M)}
     left = {n: (c["class"], c["why"]) for n, c in found.items() if c["class"] != "rewrite"}
     with open(script, encoding="utf-8", newline="") as f:
         fixed = f.read()
@@ -75,17 +76,19 @@ def main():
     parser.add_argument("--wine", default="")
     parser.add_argument("--table", default=os.path.join(os.path.dirname(__file__), "migrate.txt"))
     options = parser.parse_args()
-    kinds = {"bat": [], "ps1": []}
-    for number, line in enumerate(open(options.table, encoding="utf-8"), 1):
+    kinds = {}  # (kind, script name, flags) -> rows: "strict" rows share a script scanned with --strict,
+    for number, line in enumerate(open(options.table, encoding="utf-8"), 1):  # an "alone" row has its own
         if line.strip() and not line.startswith("#"):
             m = ROW.match(line.rstrip("\n")) or sys.exit(f"{options.table}:{number}: not a row")
-            kinds[m[1]].append({"name": f"{options.table}:{number}", "script": m[2], "class": m[3],
-                                "why": m[4], "text": m[5]})
+            group = {None: (m[1], "calls", ()), " strict": (m[1], "strict", ("--strict",)),
+                     " alone": (m[1], f"alone{number}", ())}[m[2]]
+            kinds.setdefault(group, []).append({"name": f"{options.table}:{number}", "script": m[3],
+                                                "class": m[4], "why": m[5], "text": m[6]})
     base = tempfile.mkdtemp(prefix="tolvex-migrate-")
     try:
         problems = {}
-        for kind, rows in kinds.items():
-            problems.update(twice(lambda _: check_kind(kind, rows, options, base), again=bool(options.wine),
+        for (kind, name, flags), rows in kinds.items():
+            problems.update(twice(lambda _: check_kind(kind, rows, options, base, name, flags), again=bool(options.wine),
                                   failed=lambda message: {row["name"]: message for row in rows}))
     finally:
         shutil.rmtree(base, ignore_errors=True)
