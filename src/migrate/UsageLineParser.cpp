@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "scripts/Utf8.h"
+
 namespace migrate {
 namespace {
 
@@ -38,24 +40,6 @@ bool ReadHex4(std::string_view text, std::size_t at, unsigned& value) {
         value = value * 16 + static_cast<unsigned>(digit);
     }
     return true;
-}
-
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // The text between a string's quotes, its escapes decoded; false when one is malformed.
@@ -99,7 +83,7 @@ bool DecodeEscapes(std::string_view raw, std::string& out) {
                 } else if (code >= 0xD800 && code <= 0xDFFF) {
                     code = 0xFFFD;
                 }
-                AppendUtf8(out, code);
+                scripts::AppendUtf8(out, code);
                 break;
             }
             default:

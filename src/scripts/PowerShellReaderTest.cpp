@@ -1,5 +1,6 @@
 // Runs tests/scripts/powershell_calls.txt, whose header explains the columns.
 #include "scripts/PowerShellReader.h"
+#include "scripts/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -28,19 +29,6 @@ struct Row {
     std::string replaced;  // empty when the row does not check the ranges
 };
 
-void AppendUtf8(std::string& out, unsigned long c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // <LF> <CR> <TAB> and <U+XXXX> stand for the characters a table line cannot hold.
 std::string Unescape(const std::string& text) {
     std::string out;
@@ -50,7 +38,7 @@ std::string Unescape(const std::string& text) {
         if (token == "<LF>" || token == "<CR>" || token == "<TAB>") {
             out += token == "<LF>" ? '\n' : token == "<CR>" ? '\r' : '\t';
         } else if (token.size() > 4 && token.compare(0, 3, "<U+") == 0) {
-            AppendUtf8(out, std::stoul(token.substr(3), nullptr, 16));
+            AppendUtf8(out, static_cast<char32_t>(std::stoul(token.substr(3), nullptr, 16)));
         } else {
             out += text[i];
             continue;
