@@ -47,7 +47,7 @@ NewName ClaimName(const Name& name, const Make& make, fs::path& chosen) {
 std::string ChangeSinceRead(const fs::path& target, const std::string& original) {
     std::string now;
     std::string why;
-    if (ReadWholeFile(target, kMaxScriptBytes, now, why)) {
+    if (ReadWholeFile(target.string(), kMaxScriptBytes, now, why)) {
         return now == original ? std::string() : "changed since it was read: not rewritten";
     }
     std::error_code code;
