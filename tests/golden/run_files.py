@@ -44,7 +44,8 @@ class Run:
             status = subprocess.run(self.command(*args), stdout=out, stderr=err, cwd=self.folder, timeout=120,
                                     env=dict(os.environ, WINEDEBUG="-all"), preexec_fn=preexec).returncode
             out.seek(0), err.seek(0)
-            return status, out.read(), err.read().decode("utf-8", "replace")
+            # stderr is text for a person: its line ends are the platform's, the lines are the test.
+            return status, out.read(), err.read().decode("utf-8", "replace").replace("\r\n", "\n")
 
     def file(self, name, data):
         path = os.path.join(self.folder, name)
