@@ -178,7 +178,7 @@ std::string UtcTime() {
 
 std::string ComputerName() {
     std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
-    DWORD size = static_cast<DWORD>(name.size());
+    auto size = static_cast<DWORD>(name.size());
     if (GetComputerNameW(name.data(), &size) == FALSE) {
         return std::string();
     }
@@ -212,8 +212,8 @@ std::string UserName() {
             std::memcpy(&user, buffer.data(), sizeof user);
             std::array<wchar_t, 256> account{};
             std::array<wchar_t, 256> domain{};
-            DWORD accountSize = static_cast<DWORD>(account.size());
-            DWORD domainSize = static_cast<DWORD>(domain.size());
+            auto accountSize = static_cast<DWORD>(account.size());
+            auto domainSize = static_cast<DWORD>(domain.size());
             SID_NAME_USE use{};
             if (lookupSid(nullptr, user.User.Sid, account.data(), &accountSize, domain.data(), &domainSize, &use) != FALSE) {
                 name = WideToUtf8(domain.data(), static_cast<int>(domainSize)) + "\\" +
@@ -245,7 +245,7 @@ ParentProcess Parent() {
         return parent;
     }
     std::array<wchar_t, 32768> image{};
-    DWORD size = static_cast<DWORD>(image.size());
+    auto size = static_cast<DWORD>(image.size());
     if (QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size) != FALSE) {
         const std::wstring path(image.data(), size);
         parent.image = WideToUtf8(path.substr(path.find_last_of(L"\\/") + 1));
