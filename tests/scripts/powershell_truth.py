@@ -234,7 +234,7 @@ def main():
                 passed += 1
         skipped = len(rows) - len(runnable)
         on_51 = sum(1 for row in runnable if row["marker"] == "{5.1}")
-        print("%d rows skipped as Windows-only; %d rows run whose 5.1 reading rests on the documentation" % (skipped, on_51))
+        print("%d rows skipped ({windows}, {parsed}); %d rows run whose 5.1 reading rests on the documentation" % (skipped, on_51))
         return finish(passed, failed)
     finally:
         if args.keep:
