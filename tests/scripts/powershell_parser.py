@@ -19,10 +19,12 @@ converts). The reader's indirect findings (Start-Process, Invoke-Expression, `& 
 path) are not calls PowerShell names; each must stand at a command PowerShell runs by one of those
 ways: inside a Start-Process/start/saps or Invoke-Expression/iex command, or at the variable
 or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
+With --cache DIR, PowerShell's answer for the same scripts, pwsh and powershell_commands.ps1 is
+kept there and read back on the next run (the reader is run and compared every time).
 Exits 0 when all agree, 1 on a disagreement, 77 (skipped) when pwsh is missing, 2 on a set-up error.
 """
 
-import argparse, json, os, random, re, shutil, subprocess, sys, tempfile, time
+import argparse, hashlib, json, os, random, re, shutil, subprocess, sys, tempfile, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -97,6 +99,27 @@ def compare(text, parsed, found):  # -> list of problems
     return problems
 
 
+def parse_all(options, folder, scripts):
+    """PowerShell's answer (exit status, stdout, stderr) for the scripts written into folder."""
+    command = [options.pwsh, "-NoProfile", "-NonInteractive", "-File", os.path.join(HERE, "powershell_commands.ps1"), folder]
+    cached = None
+    if options.cache:
+        key = hashlib.sha256()
+        for part in [open(command[4], "rb").read(), os.path.realpath(options.pwsh).encode(),
+                     str(os.stat(options.pwsh).st_mtime_ns).encode()] + [s.encode("utf-8", "surrogatepass") for s in scripts]:
+            key.update(len(part).to_bytes(8, "little") + part)
+        cached = os.path.join(options.cache, "parsed-" + key.hexdigest()[:32] + ".jsonl")
+        if os.path.isfile(cached):
+            return 0, open(cached, encoding="utf-8").read(), ""
+    run = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, encoding="utf-8")
+    if cached and run.returncode == 0:
+        os.makedirs(options.cache, exist_ok=True)
+        with open(cached + ".part", "w", encoding="utf-8") as f:
+            f.write(run.stdout)
+        os.replace(cached + ".part", cached)
+    return run.returncode, run.stdout, run.stderr
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--program", required=True, help="tolvex-migrate (native build)")
@@ -104,6 +127,7 @@ def main():
     parser.add_argument("--count", type=int, default=3000, help="generated variants (default 3000)")
     parser.add_argument("--seed", type=int, default=17, help="seed of the variants (default 17)")
     parser.add_argument("--keep", help="copy the scripts that disagree into this folder")
+    parser.add_argument("--cache", help="keep PowerShell's answers in this folder")
     options = parser.parse_args()
     if not (os.path.isfile(options.pwsh) and os.access(options.pwsh, os.X_OK)):
         print(f"skipped: no PowerShell at {options.pwsh} (scripts/lib/setup.sh: tolvex_install_pwsh)")
@@ -116,15 +140,13 @@ def main():
         for name, text in zip(names, scripts):
             with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
                 f.write(text)
-        run = subprocess.run([options.pwsh, "-NoProfile", "-NonInteractive", "-File",
-                              os.path.join(HERE, "powershell_commands.ps1"), folder],
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, encoding="utf-8")
-        parsed = {p["file"]: p for p in map(json.loads, run.stdout.splitlines()) if p}
+        pwsh_status, pwsh_out, pwsh_err = parse_all(options, folder, scripts)
+        parsed = {p["file"]: p for p in map(json.loads, pwsh_out.splitlines()) if p}
         scan = subprocess.run([options.program, "scan", "--format", "json", "--legacy-name", "old", folder],
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        if run.returncode != 0 or len(parsed) != len(names) or scan.returncode not in (0, 1):
-            print(f"set-up error: pwsh exit {run.returncode}, {len(parsed)} of {len(names)} scripts parsed; "
-                  f"scan exit {scan.returncode}\n{run.stderr}{scan.stderr.decode(errors='replace')}")
+        if pwsh_status != 0 or len(parsed) != len(names) or scan.returncode not in (0, 1):
+            print(f"set-up error: pwsh exit {pwsh_status}, {len(parsed)} of {len(names)} scripts parsed; "
+                  f"scan exit {scan.returncode}\n{pwsh_err}{scan.stderr.decode(errors='replace')}")
             return 2
         found = {}
         for call in json.loads(scan.stdout)["calls"]:

@@ -20,10 +20,12 @@ Rows marked {windows} (paths, aliases and --% quoting that only Windows has) and
 in a script block PowerShell never runs) are skipped and counted; rows marked {5.1} are run, their 5.1 claim resting on the documentation. After --%
 a value lands in text that PowerShell splits at spaces, so such a word is split again. Ends with
 "N passed, N failed" (see tests/golden/tally.py). Exits 1 when a row fails, 2 on a set-up
-error, 77 (skipped) when no pwsh is installed.
+error, 77 (skipped) when no pwsh is installed. The rows test the table, not the program: with
+--cache DIR a passing verdict is kept there and stands until the table, this runner or pwsh changes.
 """
 
 import argparse
+import hashlib
 import json
 import os
 import re
@@ -199,15 +201,33 @@ def write_files(rows, folder):
         script.write("\n".join(lines) + "\n")
 
 
+def verdict_file(args):
+    """Where a passing verdict on this table, runner and pwsh is kept, or None."""
+    if not args.cache:
+        return None
+    key = hashlib.sha256()
+    for part in (open(args.table, "rb").read(), open(os.path.abspath(__file__), "rb").read(),
+                 os.path.realpath(args.pwsh).encode(), str(os.stat(args.pwsh).st_mtime_ns).encode()):
+        key.update(len(part).to_bytes(8, "little") + part)
+    return os.path.join(args.cache, "truth-%s.txt" % key.hexdigest()[:32])
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--pwsh", required=True)
     parser.add_argument("--keep", action="store_true")
     parser.add_argument("--table", default=TABLE, help="another table in the same format")
+    parser.add_argument("--cache", help="keep a passing verdict in this folder")
     args = parser.parse_args()
     if not os.access(args.pwsh, os.X_OK):
         print("skipped: no PowerShell at %s (scripts/lib/setup.sh tolvex_install_pwsh installs it)" % args.pwsh)
         return SKIPPED
+    kept = verdict_file(args)
+    if kept and os.path.isfile(kept):
+        with open(kept, encoding="utf-8") as verdict:
+            skipped_line, passed = verdict.read().split("\n")[:2]
+        print(skipped_line + "\nthe verdict of an earlier run on the same table and pwsh (%s)" % kept)
+        return finish(int(passed), 0)
     rows = read_rows(args.table)
     folder = tempfile.mkdtemp(prefix="tolvex-pwsh-")
     try:
@@ -234,7 +254,13 @@ def main():
                 passed += 1
         skipped = len(rows) - len(runnable)
         on_51 = sum(1 for row in runnable if row["marker"] == "{5.1}")
-        print("%d rows skipped ({windows}, {parsed}); %d rows run whose 5.1 reading rests on the documentation" % (skipped, on_51))
+        summary = "%d rows skipped ({windows}, {parsed}); %d rows run whose 5.1 reading rests on the documentation" % (skipped, on_51)
+        print(summary)
+        if kept and not failed:
+            os.makedirs(args.cache, exist_ok=True)
+            with open(kept + ".part", "w", encoding="utf-8") as verdict:
+                verdict.write("%s\n%d\n" % (summary, passed))
+            os.replace(kept + ".part", kept)
         return finish(passed, failed)
     finally:
         if args.keep:
