@@ -25,6 +25,23 @@ std::string_view SkipBlanks(std::string_view text) {
     return text.substr(at);
 }
 
+// The text after its first word; double quotes keep blanks inside a word ("C:\a b").
+std::string_view SkipWord(std::string_view text) {
+    bool quoted = false;
+    std::size_t at = 0;
+    while (at < text.size() && (quoted || !IsBlank(text[at]))) {
+        quoted = text[at] == '"' ? !quoted : quoted;
+        ++at;
+    }
+    return text.substr(at);
+}
+
+// Whether `text` starts with FOR's keyword "in", which a blank or the set's "(" ends.
+bool StartsWithIn(std::string_view text) {
+    return scripts::AsciiLowered(text.substr(0, 2)) == "in" &&
+           (text.size() == 2 || IsBlank(text[2]) || text[2] == '(');
+}
+
 // Whether a keyword may start at `at`: the line's start, or after a blank or one of "(@&|".
 bool AtCommandWord(std::string_view line, std::size_t at) {
     return at == 0 || IsBlank(line[at - 1]) || std::string_view("(@&|").find(line[at - 1]) != std::string_view::npos;
@@ -199,8 +216,9 @@ void BatchFacts::ReadCall(std::string_view rest, std::size_t number) {
     std::size_t argumentsEnd = CommandEnd(command, "<>");
     if (argumentsEnd < command.size() && command[argumentsEnd] == '>') {
         // "2>": only the errors go elsewhere; the output still reaches the console.
-        const bool errors = argumentsEnd > 0 && command[argumentsEnd - 1] == '2' &&
-                            (argumentsEnd == 1 || IsSeparator(command[argumentsEnd - 2]));
+        // The label's name ends at a separator, so the text before a "2>" is never empty.
+        const bool errors = argumentsEnd > 1 && command[argumentsEnd - 1] == '2' &&
+                            IsSeparator(command[argumentsEnd - 2]);
         argumentsEnd -= errors ? 1 : 0;
         if (!errors) {
             site.redirection = std::string(command.substr(argumentsEnd));
@@ -224,16 +242,19 @@ void BatchFacts::ReadFor(std::string_view line, std::size_t number) {
         rest = SkipBlanks(rest.substr(2));
         if (option == 'f' && !rest.empty() && rest[0] == '"') {
             rest = SkipBlanks(rest.substr(std::min(rest.find('"', 1), rest.size() - 1) + 1));
-        } else if (option == 'r' && !rest.empty() && rest[0] != '%') {
-            rest = SkipBlanks(rest.substr(std::min(rest.find_first_of(" \t"), rest.size())));
         }
+    }
+    // FOR /R's folder to start from, when there is one, stands before the variable: the word
+    // after it is then not "in".
+    if (loop.switches.find('r') != std::string::npos && !StartsWithIn(SkipBlanks(SkipWord(rest)))) {
+        rest = SkipBlanks(SkipWord(rest));
     }
     if (rest.size() < 3 || rest[0] != '%' || rest[1] != '%') {
         return;
     }
     loop.letter = rest[2];
     rest = SkipBlanks(rest.substr(3));
-    if (scripts::AsciiLowered(rest.substr(0, 2)) != "in") {
+    if (!StartsWithIn(rest)) {
         return;
     }
     rest = SkipBlanks(rest.substr(2));

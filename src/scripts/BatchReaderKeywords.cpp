@@ -98,31 +98,42 @@ bool BatchReader::ReadIf() {
 
 bool BatchReader::ReadFor() {
     bool fileMode = false;
+    bool recursive = false;
     std::string options;
     words.SkipBlanks();
     words.ReadWord(word);
     while (!word.empty() && IsChar(word.front(), '/')) {
         const std::string option = words.Text(word);
         words.SkipBlanks();
-        const BatchUnit& next = lexer.Peek();
-        if (option == "/f" && IsChar(next, '"')) {
+        if (option == "/f" && IsChar(lexer.Peek(), '"')) {
             words.ReadWord(word);
             options = words.Text(word);
-        } else if (option == "/r" && !IsChar(next, '%') && next.kind != BatchUnit::Kind::kVariable) {
-            words.ReadWord(word);  // the folder to start from
         }
         fileMode = fileMode || option == "/f";
+        recursive = recursive || option == "/r";
         words.SkipBlanks();
         words.ReadWord(word);
     }
-    char letter = 0;
-    if (word.size() == 2 && IsChar(word[0], '%') && word[1].kind == BatchUnit::Kind::kChar) {
-        letter = word[1].c;
-    } else if (word.size() == 1 && word[0].kind == BatchUnit::Kind::kVariable && word[0].end == word[0].begin + 3) {
-        letter = text[word[0].begin + 2];  // the letter of an enclosing loop, used again
-    }
+    const auto letterOf = [this](const std::vector<BatchUnit>& candidate) -> char {
+        if (candidate.size() == 2 && IsChar(candidate[0], '%') && candidate[1].kind == BatchUnit::Kind::kChar) {
+            return candidate[1].c;
+        }
+        if (candidate.size() == 1 && candidate[0].kind == BatchUnit::Kind::kVariable &&
+            candidate[0].end == candidate[0].begin + 3) {
+            return text[candidate[0].begin + 2];  // the letter of an enclosing loop, used again
+        }
+        return 0;
+    };
+    char letter = letterOf(word);
     words.SkipBlanks();
     words.ReadWord(word);
+    if (recursive && words.Text(word) != "in") {
+        // FOR /R's folder to start from may be left out; when it is there, the variable follows it.
+        // It is known by that alone: it may be %ROOT%, "C: b" or an enclosing loop's %%d.
+        letter = letterOf(word);
+        words.SkipBlanks();
+        words.ReadWord(word);
+    }
     if (letter == 0 || words.Text(word) != "in") {
         return false;
     }
