@@ -195,6 +195,11 @@ def json_and_sarif_reports(run):
     log = json.loads(sarif)
     results = log["runs"][0]["results"]
     expect(status == 2 and [r["ruleId"] for r in results] == ["rewrite", "manual"], results)
+    rules = log["runs"][0]["tool"]["driver"]["rules"]
+    expect([(r["id"], r["name"], r["defaultConfiguration"]["level"]) for r in rules] == [
+        ("rewrite", "LegacyCallRewritable", "warning"), ("review", "LegacyCallNeedsReview", "warning"),
+        ("manual", "LegacyCallRefused", "error")], rules)
+    expect([rules[r["ruleIndex"]]["id"] for r in results] == ["rewrite", "manual"], results)
     location = results[0]["locations"][0]["physicalLocation"]
     expect(location == {"artifactLocation": {"uri": "s%20p/a.bat"}, "region": {"startLine": 2, "startColumn": 3}}, location)
     replacement = results[0]["fixes"][0]["artifactChanges"][0]["replacements"][1]
