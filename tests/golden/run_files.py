@@ -522,17 +522,17 @@ USAGE_TEXT = b"""hb -s --mm-address=A --mm-password=***
     caller: cmd.exe (2 runs): cmd /c job.bat
     caller: svchost.exe (1 run): svchost.exe -k netsvcs
     becomes: tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\
+up -l "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" -F
+    runs: 2 on 1 computer (PC-2)
+    seen: 2026-12-01T00:00:00.000Z to 2026-12-02T00:00:00.000Z
+    caller: (unknown) (2 runs)
+    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" --output C:\\Vexadyn_Support\\
 hb -s -l x
     runs: 1 on 1 computer (PC-1)
     seen: 2026-11-02T00:00:00.000Z to 2026-11-02T00:00:00.000Z
     caller: cmd.exe (1 run): cmd /c job.bat
     refused: The parameter: -l is not supported!
-up -l "C:\\fw \xc3\xa9" -F
-    runs: 1 on 1 computer (PC-2)
-    seen: 2026-12-01T00:00:00.000Z to 2026-12-01T00:00:00.000Z
-    caller: (unknown) (1 run)
-    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9" --output C:\\Vexadyn_Support\\
-5 records in 2 files: 3 distinct calls (1 refused) from 2 computers, 3 lines skipped
+6 records in 2 files: 3 distinct calls (1 refused) from 2 computers, 3 lines skipped
 """
 
 
@@ -543,9 +543,11 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
              usage_record("2026-11-02T00:00:00.000Z", "PC-1", ["hb", "-s", "-l", "x"]) + b"not json\n\n" +
              b'{"args":["hb","-s"],"time":"2026-11-03T00:00:00.000Z",}\n' +
              usage_record("2026-12-24T23:59:59.999Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs")[:60])
-    # Another writer's layout: spaces, other key order, escapes, CRLF, no caller.
-    run.file("logs/sub/PC-2.jsonl", b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9", "-F" ], "computer": "PC-2",'
-             b' "time": "2026-12-01T00:00:00.000Z", "parent": null, "status": 0 }\r\n' +
+    # Another writer's layout: spaces, other key order, escapes (a surrogate pair among them), CRLF,
+    # no caller; twice, so that the second line's words are decoded afresh.
+    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\ud83d\\udc00", "-F" ], "computer": "PC-2",'
+             b' "time": "2026-12-0%dT00:00:00.000Z", "parent": null, "status": 0 }\r\n')
+    run.file("logs/sub/PC-2.jsonl", other % 1 + other % 2 +
              usage_record("2026-12-24T23:59:59.999Z", "PC-2", call, "svchost.exe", "svchost.exe -k netsvcs") +
              usage_record("2026-11-05T00:00:00.000Z", "PC-2", call))
     run.file("logs/notes.txt", b"not a log")
@@ -554,15 +556,15 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
     status, out, errors = run("usage", "--format", "json", "logs/sub/PC-2.jsonl", "gone.jsonl", "logs/PC-1.jsonl")
     report = json.loads(out)
     expect(status == 2 and errors == "tolvex-migrate: gone.jsonl: no such file or folder\n", f"{status} {errors}")
-    expect(report["summary"] == {"records": 5, "files": 2, "calls": 3, "computers": 2, "skipped": 3}, report)
+    expect(report["summary"] == {"records": 6, "files": 2, "calls": 3, "computers": 2, "skipped": 3}, report)
     first = report["calls"][0]
     expect(first["args"] == call and first["runs"] == 3 and first["computers"] == ["PC-1", "PC-2"] and
            first["callers"][0] == {"image": "cmd.exe", "commandLine": "cmd /c job.bat", "runs": 2} and
            (first["firstSeen"], first["lastSeen"]) == ("2026-11-01T10:00:00.000Z", "2026-12-24T23:59:59.999Z") and
            first["line"] == "tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\" and
            first["refused"] is None, first)
-    expect(report["calls"][2]["args"][2] == "C:\\fw \u00e9" and report["calls"][2]["callers"][0]["image"] is None and
-           report["calls"][1]["refused"] == "The parameter: -l is not supported!" and report["calls"][1]["line"] is None,
+    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\U0001f400" and report["calls"][1]["callers"][0]["image"] is None and
+           report["calls"][2]["refused"] == "The parameter: -l is not supported!" and report["calls"][2]["line"] is None,
            report["calls"][1:])
     expect(report["errors"] == ["gone.jsonl: no such file or folder"], report["errors"])
     run.file("empty/none.jsonl", b"")
