@@ -248,6 +248,8 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
         "Tasks/Mixed": task([("old", "up -F -l C:\\a&amp;b"), ("C:\\Tools\\other.exe", "old up -F"),
                              ("old", None)], utf16=False,
                             actions="    <ComHandler><ClassId>{X}</ClassId></ComHandler>\r\n"),
+        # A quoted folder ending in an escaped backslash before a quoted variable, which stays quoted.
+        "exports/quoted.xml": task([("old", "up -l &quot;C:\\a\\\\&quot; -m &quot;%MT%&quot;")], uri="\\Q", utf16=False),
         # Neither scripts nor tasks: passed over, not counted.
         "exports/settings.xml": b'<?xml version="1.0"?><settings>old up -F</settings>',
         "exports/README": b"old up -F\r\n",
@@ -268,6 +270,12 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
     Command:   "C:\\Tools\\tolvex.exe"
     Arguments: {new_args}
     schtasks /change /tn "\\Vexadyn\\Nightly" /tr "\\"C:\\Tools\\tolvex.exe\\" {new_args}\\"
+./exports/quoted.xml:9:16: {why}
+          <Command>old</Command>
+          <Arguments>up -l &quot;C:\\a\\\\&quot; -m &quot;%MT%&quot;</Arguments>
+    Command:   tolvex
+    Arguments: update flash --dir C:\\a\\ --mt "%MT%" --output %SYSTEMDRIVE%\\Vexadyn_Support\\
+    schtasks /change /tn "\\Q" /tr "tolvex update flash --dir C:\\a\\ --mt \\"%MT%\\" --output %SYSTEMDRIVE%\\Vexadyn_Support\\\\"
 ./exports/weekly.xml:9:16: {why}
           <Command>C:\\Tools\\old</Command>
           <Arguments>co -F -l &quot;C:\\my fw&quot;&#x20;-i a&#44;b</Arguments>
@@ -277,7 +285,7 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
 ./exports/weekly.xml:13:16: manual: tolvex-legacy refuses it: The parameter: -x is not supported!
           <Command>old.exe</Command>
           <Arguments>up -x</Arguments>
-3 files, 5 calls: 0 rewrite, 3 review, 2 manual
+4 files, 6 calls: 0 rewrite, 4 review, 2 manual
 """
     expect(status == 1 and errors == "", f"status {status}: {errors}")
     expect(out.decode().replace("\r\n", "\n") == expected, out.decode())
