@@ -77,7 +77,7 @@ std::string UsageText(const std::vector<UsageCall>& calls, const UsageTally& tal
     std::ostringstream out;
     for (const UsageCall& call : calls) {
         const UsageTally::Group& group = call.group;
-        out << ShownWords(group.args) << '\n';
+        out << (group.args.empty() ? std::string("(no words)") : ShownWords(group.args)) << '\n';
         out << "    runs: " << group.runs << " on " << Plural(group.computers.size(), "computer") << " (";
         for (std::size_t i = 0; i < std::min(group.computers.size(), kComputersShown); ++i) {
             out << (i > 0 ? ", " : "") << group.computers[i];

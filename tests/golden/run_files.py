@@ -535,12 +535,17 @@ up -l "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" -F
     seen: 2026-12-01T00:00:00.000Z to 2026-12-02T00:00:00.000Z
     caller: (unknown) (2 runs)
     becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" --output C:\\Vexadyn_Support\\
+(no words)
+    runs: 1 on 1 computer (PC-1)
+    seen: 2026-11-04T00:00:00.000Z to 2026-11-04T00:00:00.000Z
+    caller: (unknown) (1 run)
+    refused: Please specify the command!
 hb -s -l x
     runs: 1 on 1 computer (PC-1)
     seen: 2026-11-02T00:00:00.000Z to 2026-11-02T00:00:00.000Z
     caller: cmd.exe (1 run): cmd /c job.bat
     refused: The parameter: -l is not supported!
-6 records in 2 files: 3 distinct calls (1 refused) from 2 computers, 3 lines skipped
+7 records in 2 files: 4 distinct calls (2 refused) from 2 computers, 3 lines skipped
 """
 
 
@@ -550,6 +555,7 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
     run.file("logs/PC-1.jsonl", usage_record("2026-11-01T10:00:00.000Z", "PC-1", call) +
              usage_record("2026-11-02T00:00:00.000Z", "PC-1", ["hb", "-s", "-l", "x"]) + b"not json\n\n" +
              b'{"args":["hb","-s"],"time":"2026-11-03T00:00:00.000Z",}\n' +
+             b'{"args":[],"time":"2026-11-04T00:00:00.000Z","computer":"PC-1","status":-1.5e3}\n' +
              usage_record("2026-12-24T23:59:59.999Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs")[:60])
     # Another writer's layout: spaces, other key order, escapes (a surrogate pair among them), CRLF,
     # no caller; twice, so that the second line's words are decoded afresh.
@@ -564,7 +570,7 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
     status, out, errors = run("usage", "--format", "json", "logs/sub/PC-2.jsonl", "gone.jsonl", "logs/PC-1.jsonl")
     report = json.loads(out)
     expect(status == 2 and errors == "tolvex-migrate: gone.jsonl: no such file or folder\n", f"{status} {errors}")
-    expect(report["summary"] == {"records": 6, "files": 2, "calls": 3, "computers": 2, "skipped": 3}, report)
+    expect(report["summary"] == {"records": 7, "files": 2, "calls": 4, "computers": 2, "skipped": 3}, report)
     first = report["calls"][0]
     expect(first["args"] == call and first["runs"] == 3 and first["computers"] == ["PC-1", "PC-2"] and
            first["callers"][0] == {"image": "cmd.exe", "commandLine": "cmd /c job.bat", "runs": 2} and
@@ -572,7 +578,8 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
            first["line"] == "tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\" and
            first["refused"] is None, first)
     expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\U0001f400" and report["calls"][1]["callers"][0]["image"] is None and
-           report["calls"][2]["refused"] == "The parameter: -l is not supported!" and report["calls"][2]["line"] is None,
+           report["calls"][2]["args"] == [] and report["calls"][2]["refused"] == "Please specify the command!\n" and
+           report["calls"][3]["refused"] == "The parameter: -l is not supported!" and report["calls"][3]["line"] is None,
            report["calls"][1:])
     expect(report["errors"] == ["gone.jsonl: no such file or folder"], report["errors"])
     run.file("empty/none.jsonl", b"")
