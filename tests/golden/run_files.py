@@ -196,9 +196,14 @@ def json_and_sarif_reports(run):
     results = log["runs"][0]["results"]
     expect(status == 2 and [r["ruleId"] for r in results] == ["rewrite", "manual"], results)
     rules = log["runs"][0]["tool"]["driver"]["rules"]
-    expect([(r["id"], r["name"], r["defaultConfiguration"]["level"]) for r in rules] == [
-        ("rewrite", "LegacyCallRewritable", "warning"), ("review", "LegacyCallNeedsReview", "warning"),
-        ("manual", "LegacyCallRefused", "error")], rules)
+    call_of = "A call of the legacy update program "
+    expect([(r["id"], r["name"], r["defaultConfiguration"]["level"], r["shortDescription"]["text"]) for r in rules] == [
+        ("rewrite", "LegacyCallRewritable", "warning", call_of + "that can be rewritten to call tolvex.exe directly, "
+         "with the same arguments reaching it."),
+        ("review", "LegacyCallNeedsReview", "warning", call_of + "whose rewrite depends on something only a person "
+         "can check."),
+        ("manual", "LegacyCallRefused", "error", call_of + "that cannot work as written, or cannot be read.")], rules)
+    expect(all(r["fullDescription"] == r["help"] == r["shortDescription"] for r in rules), rules)
     expect([rules[r["ruleIndex"]]["id"] for r in results] == ["rewrite", "manual"], results)
     location = results[0]["locations"][0]["physicalLocation"]
     expect(location == {"artifactLocation": {"uri": "s%20p/a.bat"}, "region": {"startLine": 2, "startColumn": 3}}, location)
@@ -214,6 +219,12 @@ def json_and_sarif_reports(run):
     absolute = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", os.path.join(run.folder, "s p"))[1])
     uri = absolute["runs"][0]["results"][0]["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]
     expect(uri == "file://" + run.folder.replace(" ", "%20") + "/s%20p/a.bat", uri)
+    # SARIF counts columns in characters, the JSON report in bytes.
+    run.file("u/c.bat", "echo \u00e9\u20ac & old up -F\r\n".encode())
+    coded = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", "u")[1])["runs"][0]
+    column = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "u")[1])["calls"][0]["column"]
+    start = coded["results"][0]["locations"][0]["physicalLocation"]["region"]["startColumn"]
+    expect((coded["columnKind"], start, column) == ("unicodeCodePoints", 11, 14), f"{coded['columnKind']} {start} {column}")
     if run.options.sarif_multitool:
         path = run.file("log.sarif", sarif)
         out = subprocess.run([run.options.sarif_multitool, "validate", os.path.join(run.folder, path)],
