@@ -23,12 +23,7 @@ bool HoldsSpace(std::string_view value, const std::map<std::string, std::size_t>
             break;
         }
         const std::string name = ReferencedName(std::string(value.substr(start, end - start + 1)));
-        for (const char* windows : kSpacedByWindows) {
-            if (name == windows) {
-                return true;
-            }
-        }
-        if (spaced.count(name) != 0) {
+        if (SetWithSpaceByWindows(name) || spaced.count(name) != 0) {
             return true;
         }
         start = value.find('%', end + 1);
@@ -37,6 +32,10 @@ bool HoldsSpace(std::string_view value, const std::map<std::string, std::size_t>
 }
 
 }  // namespace
+
+bool SetWithSpaceByWindows(const std::string& name) {
+    return std::find(kSpacedByWindows.begin(), kSpacedByWindows.end(), name) != kSpacedByWindows.end();
+}
 
 std::string ReferencedName(const std::string& source) {
     if (source.size() < 3 || (source[0] != '%' && source[0] != '!') || source[1] == '%' || source[1] == '~' ||

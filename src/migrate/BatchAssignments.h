@@ -13,6 +13,10 @@ namespace migrate {
 // the first such "set". Only a "set" that begins its line (after blanks and "@") is seen.
 std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text);
 
+// Whether Windows sets the variable NAME (upper case) to a folder under "C:\Program Files", with
+// a space, on every installation.
+bool SetWithSpaceByWindows(const std::string& name);
+
 // The name inside a variable reference: "FW" for "%FW%", "%FW:~0,3%" or "!FW!"; empty for the
 // other forms (%1, %~dp0, %%i, %*).
 std::string ReferencedName(const std::string& source);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <set>
 
+#include "migrate/BatchAssignments.h"
 #include "scripts/AsciiCase.h"
 
 namespace migrate {
@@ -185,6 +186,12 @@ Held ValueCheck::Named(const std::string& source, const std::string& name, bool 
                        int depth) const {
     const std::vector<BatchAssignment>* assignments = facts.Assignments(name);
     if (assignments == nullptr) {
+        if (!quoted && SetWithSpaceByWindows(name)) {
+            Held held;
+            held.review = "the value of " + source + " holds a space on every Windows (a folder under C:\\Program Files), "
+                          "which splits it into two words";
+            return held;
+        }
         return Unknown(source, quoted);  // the environment the script runs in decides
     }
     Held held;
