@@ -250,7 +250,8 @@ Held ValueCheck::Text(const std::string& text, bool quoted, std::size_t line, in
 
 Held ValueCheck::Known(const std::string& source, const std::string& value, const std::string& modifiers,
                        bool quoted, std::size_t line, int depth, const std::string& origin) const {
-    const bool tilde = !modifiers.empty() && modifiers[0] == '~';
+    // Modifiers are the text between % (or %%) and the digit or letter: empty, or "~" and its letters.
+    const bool tilde = !modifiers.empty();
     const std::string parts = tilde ? modifiers.substr(1) : std::string();
     if (parts.empty()) {
         return Text(tilde ? Unquoted(value) : value, quoted, line, depth, origin);

@@ -59,7 +59,7 @@ std::string UnifiedDiff(const std::string& name, const std::string& text, const 
                lineChanges[last + 1].first <= lineChanges[last].first + lineChanges[last].before.size() + 2 * kContext) {
             ++last;
         }
-        const std::size_t start = lineChanges[i].first > kContext ? lineChanges[i].first - kContext : 0;
+        const std::size_t start = lineChanges[i].first - std::min(lineChanges[i].first, kContext);
         const std::size_t stop = std::min(lines.size(), lineChanges[last].first + lineChanges[last].before.size() + kContext);
         std::string body;
         std::size_t oldCount = 0;

@@ -47,10 +47,9 @@ bool DecodeEscapes(std::string_view raw, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const std::size_t run = std::min(raw.find('\\', i), raw.size());
-        for (std::size_t k = i; k < run; ++k) {
-            if (static_cast<unsigned char>(raw[k]) < 0x20) {
-                return false;
-            }
+        const std::string_view plain = raw.substr(i, run - i);
+        if (std::any_of(plain.begin(), plain.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+            return false;  // a control character must be escaped
         }
         out.append(raw, i, run - i);
         i = run;
