@@ -171,8 +171,9 @@ int Usage(const Options& options) {
     migrate::UsageTally tally;
     migrate::UsageLogReader reader(tally);
     for (const std::string& path : options.paths) {
-        reader.ReadPath(path);
+        reader.AddPath(path);
     }
+    reader.Read();
     const auto calls = migrate::TranslateUsage(tally, SystemDriveFromEnvironment());
     std::cout << (options.format == "json" ? migrate::UsageJson(calls, tally, reader)
                                             : migrate::UsageText(calls, tally, reader));
