@@ -95,6 +95,7 @@ std::vector<std::string> SplitItems(std::string_view text) {
 }  // namespace
 
 BatchFacts::BatchFacts(std::string_view text) {
+    std::string lower;  // each line in lower case, in one buffer
     std::size_t number = 1;
     for (std::size_t start = 0; start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
@@ -103,20 +104,32 @@ BatchFacts::BatchFacts(std::string_view text) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        ReadLine(line, number);
+        lower.resize(line.size());
+        std::transform(line.begin(), line.end(), lower.begin(), scripts::AsciiLower);
+        ReadLine(line, lower, number);
         start = end + 1;
     }
 }
 
-void BatchFacts::ReadLine(std::string_view line, std::size_t number) {
-    const std::string lower = scripts::AsciiLowered(line);
-    if (delayedLine == 0 && (lower.find("enabledelayedexpansion") != std::string::npos ||
-                             lower.find("/v:on") != std::string::npos)) {
+void BatchFacts::ReadDelayed(const std::string& lower, std::size_t number) {
+    if (delayedLine == 0 && lower.find("/v:on") != std::string::npos) {
         delayedLine = number;
     }
-    if (delayedOffLine == 0 && lower.find("disabledelayedexpansion") != std::string::npos) {
-        delayedOffLine = number;
+    // "enabledelayedexpansion" and "disabledelayedexpansion" in one search.
+    constexpr std::string_view kDelayed("delayedexpansion");
+    for (std::size_t at = lower.find(kDelayed); at != std::string::npos && (delayedLine == 0 || delayedOffLine == 0);
+         at = lower.find(kDelayed, at + 1)) {
+        if (delayedLine == 0 && at >= 6 && lower.compare(at - 6, 6, "enable") == 0) {
+            delayedLine = number;
+        }
+        if (delayedOffLine == 0 && at >= 7 && lower.compare(at - 7, 7, "disable") == 0) {
+            delayedOffLine = number;
+        }
     }
+}
+
+void BatchFacts::ReadLine(std::string_view line, const std::string& lower, std::size_t number) {
+    ReadDelayed(lower, number);
     const std::size_t first = lower.find_first_not_of(" \t@");
     if (first == std::string::npos) {
         return;

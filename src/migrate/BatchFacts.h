@@ -61,7 +61,10 @@ public:
     std::string RedirectedRun(std::size_t line) const;
 
 private:
-    void ReadLine(std::string_view line, std::size_t number);
+    // `lower`: the line in lower case.
+    void ReadLine(std::string_view line, const std::string& lower, std::size_t number);
+    // Notes the first line that switches delayed expansion on, and the first that switches it off.
+    void ReadDelayed(const std::string& lower, std::size_t number);
     // Finds "set", "call :label" and "for" wherever a command may start on the line.
     void ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number);
     void ReadSet(std::string_view rest, std::size_t number, bool inParentheses);

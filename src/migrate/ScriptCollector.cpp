@@ -79,7 +79,8 @@ std::string Joined(const std::string& folder, const std::string& name, char sepa
 
 class Walk {
 public:
-    Walk(std::vector<ScriptPath>& found, std::vector<std::string>& errors) : found(found), errors(errors) {}
+    Walk(const std::function<void(ScriptPath)>& found, std::vector<std::string>& errors)
+        : found(found), errors(errors) {}
 
     void Path(const std::string& given) {
         std::error_code error;
@@ -139,11 +140,11 @@ private:
 
     void Add(const ScriptPath& script, const std::string& canonical) {
         if (seen.insert(canonical).second) {
-            found.push_back(script);
+            found(script);
         }
     }
 
-    std::vector<ScriptPath>& found;
+    const std::function<void(ScriptPath)>& found;
     std::vector<std::string>& errors;
     std::unordered_set<std::string> seen;
     fs::path root;
@@ -151,13 +152,12 @@ private:
 
 }  // namespace
 
-std::vector<ScriptPath> CollectScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors) {
-    std::vector<ScriptPath> found;
+void CollectScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors,
+                    const std::function<void(ScriptPath)>& found) {
     Walk walk(found, errors);
     for (const std::string& path : paths) {
         walk.Path(path);
     }
-    return found;
 }
 
 }  // namespace migrate
