@@ -26,8 +26,18 @@ std::string_view SkipBlanks(std::string_view text) {
 }
 
 // Whether a keyword may start at `at`: the line's start, or after a blank or one of "(@&|".
+// Asked of every character of every line: plain comparisons, no search.
 bool AtCommandWord(std::string_view line, std::size_t at) {
-    return at == 0 || IsBlank(line[at - 1]) || std::string_view("(@&|").find(line[at - 1]) != std::string_view::npos;
+    if (at == 0) {
+        return true;
+    }
+    const char before = line[at - 1];
+    return IsBlank(before) || before == '(' || before == '@' || before == '&' || before == '|';
+}
+
+// Whether `text` holds `word` at `at`.
+bool HoldsAt(std::string_view text, std::size_t at, std::string_view word) {
+    return text.size() >= at + word.size() && text.compare(at, word.size(), word) == 0;
 }
 
 // Unquoted "(" minus ")" before `at`.
@@ -139,8 +149,8 @@ void BatchFacts::ReadLine(std::string_view line, const std::string& lower, std::
         labels.emplace_back(number, scripts::AsciiUppered(line.substr(first + 1, nameEnd - first - 1)));
         return;
     }
-    for (const char* ending : {"goto :eof", "goto eof", "exit /b", "exit"}) {
-        if (lower.compare(first, std::string_view(ending).size(), ending) == 0) {
+    for (const std::string_view ending : {"goto :eof", "goto eof", "exit /b", "exit"}) {
+        if (HoldsAt(lower, first, ending)) {
             returns.push_back(number);
             break;
         }
@@ -150,18 +160,20 @@ void BatchFacts::ReadLine(std::string_view line, const std::string& lower, std::
 
 void BatchFacts::ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number) {
     for (std::size_t at = 0; at + 3 < lower.size(); ++at) {
-        if (!AtCommandWord(lower, at)) {
+        // Only "set", "call" and "for" are looked for: most places are passed over on their letter.
+        const char letter = lower[at];
+        if ((letter != 's' && letter != 'c' && letter != 'f') || !AtCommandWord(lower, at)) {
             continue;
         }
         const char next = lower.size() > at + 3 ? lower[at + 3] : '\0';
-        if (lower.compare(at, 3, "set") == 0 && (IsBlank(next) || next == '"' || next == '/')) {
+        if (HoldsAt(lower, at, "set") && (IsBlank(next) || next == '"' || next == '/')) {
             ReadSet(line.substr(at + 3), number, OpenParentheses(line, at) > 0);
-        } else if (lower.compare(at, 4, "call") == 0 && at + 4 < lower.size() && IsBlank(lower[at + 4])) {
+        } else if (HoldsAt(lower, at, "call") && at + 4 < lower.size() && IsBlank(lower[at + 4])) {
             const std::string_view rest = SkipBlanks(line.substr(at + 4));
             if (!rest.empty() && rest[0] == ':') {
                 ReadCall(rest, number);
             }
-        } else if (lower.compare(at, 3, "for") == 0 && IsBlank(next)) {
+        } else if (HoldsAt(lower, at, "for") && IsBlank(next)) {
             ReadFor(line.substr(at + 3), number);
         }
     }
