@@ -105,7 +105,10 @@ std::vector<std::string> SplitItems(std::string_view text) {
 }  // namespace
 
 BatchFacts::BatchFacts(std::string_view text) {
-    std::string lower;  // each line in lower case, in one buffer
+    // The whole text in lower case, once: each line is a view of it.
+    std::string lowerText(text.size(), '\0');
+    std::transform(text.begin(), text.end(), lowerText.begin(), scripts::AsciiLower);
+    ReadDelayed(lowerText);
     std::size_t number = 1;
     for (std::size_t start = 0; start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
@@ -114,34 +117,39 @@ BatchFacts::BatchFacts(std::string_view text) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        lower.resize(line.size());
-        std::transform(line.begin(), line.end(), lower.begin(), scripts::AsciiLower);
-        ReadLine(line, lower, number);
+        ReadLine(line, std::string_view(lowerText).substr(start, line.size()), number);
         start = end + 1;
     }
 }
 
-void BatchFacts::ReadDelayed(const std::string& lower, std::size_t number) {
-    if (delayedLine == 0 && lower.find("/v:on") != std::string::npos) {
-        delayedLine = number;
-    }
-    // "enabledelayedexpansion" and "disabledelayedexpansion" in one search.
+void BatchFacts::ReadDelayed(std::string_view lower) {
+    // Neither switch holds a line end, so a search of the whole text finds the first line of each.
+    std::size_t on = lower.find("/v:on");
+    std::size_t off = std::string_view::npos;
     constexpr std::string_view kDelayed("delayedexpansion");
-    for (std::size_t at = lower.find(kDelayed); at != std::string::npos && (delayedLine == 0 || delayedOffLine == 0);
-         at = lower.find(kDelayed, at + 1)) {
-        if (delayedLine == 0 && at >= 6 && lower.compare(at - 6, 6, "enable") == 0) {
-            delayedLine = number;
+    for (std::size_t at = lower.find(kDelayed); at != std::string_view::npos; at = lower.find(kDelayed, at + 1)) {
+        if (at >= 6 && lower.compare(at - 6, 6, "enable") == 0) {
+            on = std::min(on, at);
         }
-        if (delayedOffLine == 0 && at >= 7 && lower.compare(at - 7, 7, "disable") == 0) {
-            delayedOffLine = number;
+        if (off == std::string_view::npos && at >= 7 && lower.compare(at - 7, 7, "disable") == 0) {
+            off = at;
+        }
+        if (off != std::string_view::npos && on <= at) {
+            break;
         }
     }
+    const auto lineOf = [lower](std::size_t at) {
+        return at == std::string_view::npos
+                   ? std::size_t{0}
+                   : 1 + static_cast<std::size_t>(std::count(lower.begin(), lower.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    };
+    delayedLine = lineOf(on);
+    delayedOffLine = lineOf(off);
 }
 
-void BatchFacts::ReadLine(std::string_view line, const std::string& lower, std::size_t number) {
-    ReadDelayed(lower, number);
+void BatchFacts::ReadLine(std::string_view line, std::string_view lower, std::size_t number) {
     const std::size_t first = lower.find_first_not_of(" \t@");
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return;
     }
     if (lower[first] == ':' && lower.compare(first, 2, "::") != 0) {
@@ -158,7 +166,7 @@ void BatchFacts::ReadLine(std::string_view line, const std::string& lower, std::
     ReadCommandWords(line, lower, number);
 }
 
-void BatchFacts::ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number) {
+void BatchFacts::ReadCommandWords(std::string_view line, std::string_view lower, std::size_t number) {
     for (std::size_t at = 0; at + 3 < lower.size(); ++at) {
         // Only "set", "call" and "for" are looked for: most places are passed over on their letter.
         const char letter = lower[at];
