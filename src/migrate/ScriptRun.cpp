@@ -91,12 +91,22 @@ std::vector<ScriptOutcome> MigrateScripts(const std::vector<std::string>& paths,
     for (unsigned i = 1; i < threads; ++i) {
         workers.emplace_back(work);
     }
-    CollectScripts(paths, errors, [&queue](ScriptPath script) { queue.Push(std::move(script)); });
+    const auto finish = [&queue, &workers]() {
+        queue.Close();
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+    };
+    try {
+        CollectScripts(paths, errors, [&queue](ScriptPath script) { queue.Push(std::move(script)); });
+    } catch (...) {
+        // The readers wait for the walk: end it for them before the error goes on.
+        finish();
+        throw;
+    }
     queue.Close();
     work();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    finish();
     return queue.TakeOutcomes();
 }
 
