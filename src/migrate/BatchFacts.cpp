@@ -43,8 +43,18 @@ bool StartsWithIn(std::string_view text) {
 }
 
 // Whether a keyword may start at `at`: the line's start, or after a blank or one of "(@&|".
+// Asked of every character of every line: plain comparisons, no search.
 bool AtCommandWord(std::string_view line, std::size_t at) {
-    return at == 0 || IsBlank(line[at - 1]) || std::string_view("(@&|").find(line[at - 1]) != std::string_view::npos;
+    if (at == 0) {
+        return true;
+    }
+    const char before = line[at - 1];
+    return IsBlank(before) || before == '(' || before == '@' || before == '&' || before == '|';
+}
+
+// Whether `text` holds `word` at `at`.
+bool HoldsAt(std::string_view text, std::size_t at, std::string_view word) {
+    return text.size() >= at + word.size() && text.compare(at, word.size(), word) == 0;
 }
 
 // Unquoted "(" minus ")" before `at`.
@@ -112,6 +122,10 @@ std::vector<std::string> SplitItems(std::string_view text) {
 }  // namespace
 
 BatchFacts::BatchFacts(std::string_view text) {
+    // The whole text in lower case, once: each line is a view of it.
+    std::string lowerText(text.size(), '\0');
+    std::transform(text.begin(), text.end(), lowerText.begin(), scripts::AsciiLower);
+    ReadDelayed(lowerText);
     std::size_t number = 1;
     for (std::size_t start = 0; start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
@@ -120,22 +134,39 @@ BatchFacts::BatchFacts(std::string_view text) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        ReadLine(line, number);
+        ReadLine(line, std::string_view(lowerText).substr(start, line.size()), number);
         start = end + 1;
     }
 }
 
-void BatchFacts::ReadLine(std::string_view line, std::size_t number) {
-    const std::string lower = scripts::AsciiLowered(line);
-    if (delayedLine == 0 && (lower.find("enabledelayedexpansion") != std::string::npos ||
-                             lower.find("/v:on") != std::string::npos)) {
-        delayedLine = number;
+void BatchFacts::ReadDelayed(std::string_view lower) {
+    // Neither switch holds a line end, so a search of the whole text finds the first line of each.
+    std::size_t on = lower.find("/v:on");
+    std::size_t off = std::string_view::npos;
+    constexpr std::string_view kDelayed("delayedexpansion");
+    for (std::size_t at = lower.find(kDelayed); at != std::string_view::npos; at = lower.find(kDelayed, at + 1)) {
+        if (at >= 6 && lower.compare(at - 6, 6, "enable") == 0) {
+            on = std::min(on, at);
+        }
+        if (off == std::string_view::npos && at >= 7 && lower.compare(at - 7, 7, "disable") == 0) {
+            off = at;
+        }
+        if (off != std::string_view::npos && on <= at) {
+            break;
+        }
     }
-    if (delayedOffLine == 0 && lower.find("disabledelayedexpansion") != std::string::npos) {
-        delayedOffLine = number;
-    }
+    const auto lineOf = [lower](std::size_t at) {
+        return at == std::string_view::npos
+                   ? std::size_t{0}
+                   : 1 + static_cast<std::size_t>(std::count(lower.begin(), lower.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    };
+    delayedLine = lineOf(on);
+    delayedOffLine = lineOf(off);
+}
+
+void BatchFacts::ReadLine(std::string_view line, std::string_view lower, std::size_t number) {
     const std::size_t first = lower.find_first_not_of(" \t@");
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return;
     }
     if (lower[first] == ':' && lower.compare(first, 2, "::") != 0) {
@@ -143,8 +174,8 @@ void BatchFacts::ReadLine(std::string_view line, std::size_t number) {
         labels.emplace_back(number, scripts::AsciiUppered(line.substr(first + 1, nameEnd - first - 1)));
         return;
     }
-    for (const char* ending : {"goto :eof", "goto eof", "exit /b", "exit"}) {
-        if (lower.compare(first, std::string_view(ending).size(), ending) == 0) {
+    for (const std::string_view ending : {"goto :eof", "goto eof", "exit /b", "exit"}) {
+        if (HoldsAt(lower, first, ending)) {
             returns.push_back(number);
             break;
         }
@@ -152,20 +183,22 @@ void BatchFacts::ReadLine(std::string_view line, std::size_t number) {
     ReadCommandWords(line, lower, number);
 }
 
-void BatchFacts::ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number) {
+void BatchFacts::ReadCommandWords(std::string_view line, std::string_view lower, std::size_t number) {
     for (std::size_t at = 0; at + 3 < lower.size(); ++at) {
-        if (!AtCommandWord(lower, at)) {
+        // Only "set", "call" and "for" are looked for: most places are passed over on their letter.
+        const char letter = lower[at];
+        if ((letter != 's' && letter != 'c' && letter != 'f') || !AtCommandWord(lower, at)) {
             continue;
         }
         const char next = lower.size() > at + 3 ? lower[at + 3] : '\0';
-        if (lower.compare(at, 3, "set") == 0 && (IsBlank(next) || next == '"' || next == '/')) {
+        if (HoldsAt(lower, at, "set") && (IsBlank(next) || next == '"' || next == '/')) {
             ReadSet(line.substr(at + 3), number, OpenParentheses(line, at) > 0);
-        } else if (lower.compare(at, 4, "call") == 0 && at + 4 < lower.size() && IsBlank(lower[at + 4])) {
+        } else if (HoldsAt(lower, at, "call") && at + 4 < lower.size() && IsBlank(lower[at + 4])) {
             const std::string_view rest = SkipBlanks(line.substr(at + 4));
             if (!rest.empty() && rest[0] == ':') {
                 ReadCall(rest, number);
             }
-        } else if (lower.compare(at, 3, "for") == 0 && IsBlank(next)) {
+        } else if (HoldsAt(lower, at, "for") && IsBlank(next)) {
             ReadFor(line.substr(at + 3), number);
         }
     }

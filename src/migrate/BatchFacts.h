@@ -61,9 +61,13 @@ public:
     std::string RedirectedRun(std::size_t line) const;
 
 private:
-    void ReadLine(std::string_view line, std::size_t number);
+    // `lower`: the line in lower case.
+    void ReadLine(std::string_view line, std::string_view lower, std::size_t number);
+    // Notes the first line that switches delayed expansion on, and the first that switches it
+    // off; `lower` is the whole text in lower case.
+    void ReadDelayed(std::string_view lower);
     // Finds "set", "call :label" and "for" wherever a command may start on the line.
-    void ReadCommandWords(std::string_view line, const std::string& lower, std::size_t number);
+    void ReadCommandWords(std::string_view line, std::string_view lower, std::size_t number);
     void ReadSet(std::string_view rest, std::size_t number, bool inParentheses);
     void ReadCall(std::string_view rest, std::size_t number);
     void ReadFor(std::string_view line, std::size_t number);

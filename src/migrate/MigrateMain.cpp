@@ -88,8 +88,7 @@ void WriteFindings(std::ostream& out, const std::vector<ScriptOutcome>& outcomes
 
 int Scan(const Options& options) {
     std::vector<std::string> errors;
-    const auto scripts = migrate::CollectScripts(options.paths, errors);
-    const auto outcomes = migrate::MigrateScripts(scripts, LegacyNames(options), options.strict);
+    const auto outcomes = migrate::MigrateScripts(options.paths, errors, LegacyNames(options), options.strict);
     const migrate::Tally tally = migrate::CountOutcomes(outcomes);
     if (options.format == "json") {
         std::cout << migrate::JsonReport(outcomes, errors);
@@ -108,8 +107,7 @@ int Scan(const Options& options) {
 // script rewritten in place, then what is left.
 int Fix(const Options& options) {
     std::vector<std::string> errors;
-    const auto scripts = migrate::CollectScripts(options.paths, errors);
-    auto outcomes = migrate::MigrateScripts(scripts, LegacyNames(options), options.strict);
+    auto outcomes = migrate::MigrateScripts(options.paths, errors, LegacyNames(options), options.strict);
     const migrate::Tally tally = migrate::CountOutcomes(outcomes);
     if (!options.write) {
         migrate::UseBinaryStandardOutput();
@@ -171,8 +169,9 @@ int Usage(const Options& options) {
     migrate::UsageTally tally;
     migrate::UsageLogReader reader(tally);
     for (const std::string& path : options.paths) {
-        reader.ReadPath(path);
+        reader.AddPath(path);
     }
+    reader.Read();
     const auto calls = migrate::TranslateUsage(tally, SystemDriveFromEnvironment());
     std::cout << (options.format == "json" ? migrate::UsageJson(calls, tally, reader)
                                             : migrate::UsageText(calls, tally, reader));

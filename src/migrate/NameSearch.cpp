@@ -143,10 +143,11 @@ bool NeedsReading(std::string_view bytes, const std::vector<std::string>& lowerN
 }
 
 bool MayNameProgram(std::string_view text, bool powerShell, const std::vector<std::string>& lowerNames) {
-    if (ContainsAnyName(text, lowerNames)) {
-        return true;
-    }
-    if (!powerShell || text.find('`') == std::string_view::npos) {
+    return ContainsAnyName(text, lowerNames) || (powerShell && NamedThroughBackticks(text, lowerNames));
+}
+
+bool NamedThroughBackticks(std::string_view text, const std::vector<std::string>& lowerNames) {
+    if (text.find('`') == std::string_view::npos) {
         return false;
     }
     std::string plain;

@@ -17,8 +17,12 @@ bool ContainsAnyName(std::string_view text, const std::vector<std::string>& lowe
 // UTF-32 might. Most files need not: they are passed over in this one look at their bytes.
 bool NeedsReading(std::string_view bytes, const std::vector<std::string>& lowerNames);
 
+// Whether PowerShell text holds one of `lowerNames` once its backticks are read away, as
+// PowerShell reads o`ld as old: false at once for text without a backtick.
+bool NamedThroughBackticks(std::string_view text, const std::vector<std::string>& lowerNames);
+
 // Whether a script's text may call one of `lowerNames`: it holds one, or, in PowerShell, holds one
-// once its backticks are read away, as PowerShell reads o`ld as old.
+// once its backticks are read away.
 bool MayNameProgram(std::string_view text, bool powerShell, const std::vector<std::string>& lowerNames);
 
 }  // namespace migrate

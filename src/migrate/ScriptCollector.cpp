@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_set>
 #include <system_error>
+#include <utility>
 
 #include "migrate/System.h"
 #include "scripts/AsciiCase.h"
@@ -31,20 +32,19 @@ bool IsTasksFolder(const std::string& name) {
 
 // How a file found in a folder is read; nothing for a file that is neither script nor task.
 // Files that may be tasks are only those that can be, so that an ordinary tree costs nothing more.
-std::optional<ScriptPath> Found(const std::string& name, const std::string& path, const std::string& display,
-                                bool belowTasks) {
+std::optional<ScriptPath> Found(const std::string& name, std::string path, std::string display, bool belowTasks) {
     const std::string extension = LowerExtension(name);
     if (extension == ".bat" || extension == ".cmd") {
-        return ScriptPath{display, path, ScriptKind::kBatch, ContentCheck::kNone};
+        return ScriptPath{std::move(display), std::move(path), ScriptKind::kBatch, ContentCheck::kNone};
     }
     if (IsPowerShell(extension)) {
-        return ScriptPath{display, path, ScriptKind::kPowerShell, ContentCheck::kNone};
+        return ScriptPath{std::move(display), std::move(path), ScriptKind::kPowerShell, ContentCheck::kNone};
     }
     if (name.empty() || name[0] == '.') {
         return std::nullopt;
     }
     if (belowTasks || extension == ".xml" || name.find('.') == std::string::npos) {
-        return ScriptPath{display, path, ScriptKind::kTask, ContentCheck::kTaskOrSkip};
+        return ScriptPath{std::move(display), std::move(path), ScriptKind::kTask, ContentCheck::kTaskOrSkip};
     }
     return std::nullopt;
 }
@@ -79,7 +79,8 @@ std::string Joined(const std::string& folder, const std::string& name, char sepa
 
 class Walk {
 public:
-    Walk(std::vector<ScriptPath>& found, std::vector<std::string>& errors) : found(found), errors(errors) {}
+    Walk(const std::function<void(ScriptPath)>& found, std::vector<std::string>& errors)
+        : found(found), errors(errors) {}
 
     void Path(const std::string& given) {
         std::error_code error;
@@ -114,15 +115,15 @@ private:
         std::sort(entries.begin(), entries.end(),
                   [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
         for (const FolderEntry& entry : entries) {
-            const std::string path = Joined(folder, entry.name, kSeparator);
-            const std::string shown = Joined(display, entry.name, '/');
+            std::string path = Joined(folder, entry.name, kSeparator);
+            std::string shown = Joined(display, entry.name, '/');
             if (entry.type == EntryType::kLink) {
                 // Never into a linked folder; a linked file only when it stays in the tree.
                 std::error_code code;
                 const fs::path target = fs::weakly_canonical(path, code);
-                const auto script = Found(entry.name, path, shown, belowTasks);
+                auto script = Found(entry.name, std::move(path), std::move(shown), belowTasks);
                 if (!code && script && fs::is_regular_file(target, code) && IsInside(target, root)) {
-                    Add(*script, target.string());
+                    Add(std::move(*script), target.string());
                 }
             } else if (entry.type == EntryType::kFolder) {
                 if (entry.name[0] != '.') {
@@ -130,20 +131,20 @@ private:
                            belowTasks || IsTasksFolder(entry.name));
                 }
             } else if (entry.type == EntryType::kFile) {
-                if (const auto script = Found(entry.name, path, shown, belowTasks)) {
-                    Add(*script, Joined(canonical, entry.name, kSeparator));
+                if (auto script = Found(entry.name, std::move(path), std::move(shown), belowTasks)) {
+                    Add(std::move(*script), Joined(canonical, entry.name, kSeparator));
                 }
             }
         }
     }
 
-    void Add(const ScriptPath& script, const std::string& canonical) {
-        if (seen.insert(canonical).second) {
-            found.push_back(script);
+    void Add(ScriptPath script, std::string canonical) {
+        if (seen.insert(std::move(canonical)).second) {
+            found(std::move(script));
         }
     }
 
-    std::vector<ScriptPath>& found;
+    const std::function<void(ScriptPath)>& found;
     std::vector<std::string>& errors;
     std::unordered_set<std::string> seen;
     fs::path root;
@@ -151,13 +152,12 @@ private:
 
 }  // namespace
 
-std::vector<ScriptPath> CollectScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors) {
-    std::vector<ScriptPath> found;
+void CollectScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors,
+                    const std::function<void(ScriptPath)>& found) {
     Walk walk(found, errors);
     for (const std::string& path : paths) {
         walk.Path(path);
     }
-    return found;
 }
 
 }  // namespace migrate

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ struct ScriptPath {
 // *.ps1 and *.psm1 (any letter case), and for task files (*.xml, files without an extension,
 // and every other file below a folder named Tasks), in name order, skipping hidden folders and
 // files and following no link to a folder, and a link to a file only when it leads to a file
-// inside the folder. A script reached twice is listed once. Each path that cannot be walked
-// adds a line to `errors`.
-std::vector<ScriptPath> CollectScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors);
+// inside the folder. A script reached twice is listed once. Each script goes to `found` as the
+// walk reaches it; each path that cannot be walked adds a line to `errors`.
+void CollectScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors,
+                    const std::function<void(ScriptPath)>& found);
 
 }  // namespace migrate

@@ -140,7 +140,7 @@ ScriptMigration::ScriptMigration(std::string bytes, ScriptKind kind, const std::
         return;
     }
     FindAndTranslate(batch, legacyNames);
-    CollectChanges();
+    translated = true;
 }
 
 const std::string& ScriptMigration::Problem() const {
@@ -156,7 +156,10 @@ const std::string& ScriptMigration::Text() const {
 }
 
 const std::vector<Change>& ScriptMigration::Changes() const {
-    return changes;
+    if (!changes) {
+        changes = script && translated ? CollectChanges() : std::vector<Change>();
+    }
+    return *changes;
 }
 
 std::string ScriptMigration::RewrittenBytes() const {
@@ -165,7 +168,7 @@ std::string ScriptMigration::RewrittenBytes() const {
     }
     std::string rewritten;
     std::size_t at = 0;
-    for (const Change& change : changes) {
+    for (const Change& change : Changes()) {
         rewritten.append(script->Text(), at, change.begin - at);
         rewritten += change.text;
         at = change.end;
@@ -261,7 +264,8 @@ void ScriptMigration::LeaveLongLines() {
     }
 }
 
-void ScriptMigration::CollectChanges() {
+std::vector<Change> ScriptMigration::CollectChanges() const {
+    std::vector<Change> result;
     const std::string& text = script->Text();
     std::vector<Edit> edits;
     for (const Finding& finding : findings) {
@@ -287,9 +291,10 @@ void ScriptMigration::CollectChanges() {
         change.text = ApplyEdits(text, change.begin, change.end,
                                  std::vector<Edit>(edits.begin() + static_cast<std::ptrdiff_t>(i),
                                                    edits.begin() + static_cast<std::ptrdiff_t>(last)));
-        changes.push_back(change);
+        result.push_back(change);
         i = last;
     }
+    return result;
 }
 
 }  // namespace migrate

@@ -60,7 +60,8 @@ public:
     // The text the calls were found in (UTF-8; the file's bytes unless it is UTF-16); empty when
     // the script was not read.
     const std::string& Text() const;
-    // The rewrites, in order, as whole lines; none when nothing is rewritten.
+    // The rewrites, in order, as whole lines; none when nothing is rewritten. Worked out on the
+    // first call, as scan never asks for them; not from two threads at once.
     const std::vector<Change>& Changes() const;
     // The file's bytes after the rewrites, in its own encoding, mark and line ends.
     std::string RewrittenBytes() const;
@@ -69,7 +70,7 @@ public:
 
 private:
     void FindAndTranslate(bool batch, const std::vector<std::string>& legacyNames);
-    void CollectChanges();
+    std::vector<Change> CollectChanges() const;
     void LeaveLongLines();
     // Turns a rewrite into review for what the file shows of its values, or names what it
     // assumes of the others.
@@ -79,7 +80,9 @@ private:
     std::string problem;
     std::optional<scripts::ScriptText> script;
     std::vector<Finding> findings;
-    std::vector<Change> changes;
+    // Whether the calls were translated, and so the text may change.
+    bool translated = false;
+    mutable std::optional<std::vector<Change>> changes;
 };
 
 }  // namespace migrate

@@ -1,10 +1,10 @@
 #include "migrate/ScriptRun.h"
 
 #include <algorithm>
-#include <atomic>
 #include <thread>
 
 #include "migrate/NameSearch.h"
+#include "migrate/ScriptQueue.h"
 #include "migrate/System.h"
 #include "migrate/TaskMigration.h"
 #include "scripts/TaskFileReader.h"
@@ -36,10 +36,10 @@ std::string SummaryLine(const Tally& tally) {
 
 namespace {
 
-// Reads one file into `outcome`; `bytes` is the thread's buffer, reused from file to file.
-void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacyNames, bool strict,
-                std::string& bytes, ScriptOutcome& outcome) {
-    outcome.script = script;
+// Reads the file of `outcome.script` into `outcome`; `bytes` is the thread's buffer, reused from
+// file to file.
+void ReadScript(const std::vector<std::string>& legacyNames, bool strict, std::string& bytes, ScriptOutcome& outcome) {
+    const ScriptPath& script = outcome.script;
     const bool mayPassOver = script.check == ContentCheck::kTaskOrSkip;
     if (!ReadWholeFile(script.path, mayPassOver ? kMaxTaskBytes : kMaxScriptBytes, bytes, outcome.error)) {
         // A file that may be no task at all is no failure of the scan.
@@ -56,8 +56,10 @@ void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacy
             return;
         }
     }
-    // Nearly every file ends here, after one look at its bytes and no copy of them.
-    if (!NeedsReading(bytes, legacyNames) && !MayNameProgram(bytes, kind == ScriptKind::kPowerShell, legacyNames)) {
+    // Nearly every file ends here, after one look at its bytes and no copy of them (and in
+    // PowerShell, one look for a backtick). Bytes that need no reading hold no name.
+    if (!NeedsReading(bytes, legacyNames) &&
+        !(kind == ScriptKind::kPowerShell && NamedThroughBackticks(bytes, legacyNames))) {
         return;
     }
     auto migration = std::make_unique<ScriptMigration>(std::move(bytes), kind, legacyNames,
@@ -74,26 +76,38 @@ void ReadScript(const ScriptPath& script, const std::vector<std::string>& legacy
 
 }  // namespace
 
-std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts,
+std::vector<ScriptOutcome> MigrateScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors,
                                           const std::vector<std::string>& legacyNames, bool strict) {
-    std::vector<ScriptOutcome> outcomes(scripts.size());
-    std::atomic<std::size_t> next{0};
+    ScriptQueue queue;
     const auto work = [&]() {
         std::string bytes;
-        for (std::size_t i = next++; i < scripts.size(); i = next++) {
-            ReadScript(scripts[i], legacyNames, strict, bytes, outcomes[i]);
+        for (ScriptOutcome* outcome = queue.Next(); outcome != nullptr; outcome = queue.Next()) {
+            ReadScript(legacyNames, strict, bytes, *outcome);
         }
     };
+    // The other threads read while this one walks, then this one reads too.
     const unsigned threads = std::max(1U, std::min(std::thread::hardware_concurrency(), 8U));
     std::vector<std::thread> workers;
     for (unsigned i = 1; i < threads; ++i) {
         workers.emplace_back(work);
     }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
+    const auto finish = [&queue, &workers]() {
+        queue.Close();
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+    };
+    try {
+        CollectScripts(paths, errors, [&queue](ScriptPath script) { queue.Push(std::move(script)); });
+    } catch (...) {
+        // The readers wait for the walk: end it for them before the error goes on.
+        finish();
+        throw;
     }
-    return outcomes;
+    queue.Close();
+    work();
+    finish();
+    return queue.TakeOutcomes();
 }
 
 }  // namespace migrate

@@ -41,9 +41,10 @@ Tally CountOutcomes(const std::vector<ScriptOutcome>& outcomes);
 // "N files, N calls: N rewrite, N review, N manual".
 std::string SummaryLine(const Tally& tally);
 
-// Reads every script and finds its calls, on all processor cores; in the order given.
-// `strict`: see ScriptMigration.
-std::vector<ScriptOutcome> MigrateScripts(const std::vector<ScriptPath>& scripts,
+// Walks `paths` for scripts (see CollectScripts; what cannot be walked goes to `errors`) and
+// reads every script found, finding its calls, on all processor cores while the walk goes on;
+// in the walk's order. `strict`: see ScriptMigration.
+std::vector<ScriptOutcome> MigrateScripts(const std::vector<std::string>& paths, std::vector<std::string>& errors,
                                           const std::vector<std::string>& legacyNames, bool strict = false);
 
 }  // namespace migrate

@@ -1,11 +1,12 @@
 #include "migrate/UsageLogReader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <system_error>
+#include <thread>
 
+#include "migrate/UsageFileReader.h"
 #include "scripts/AsciiCase.h"
 
 namespace migrate {
@@ -19,20 +20,20 @@ bool IsLog(const fs::path& path) {
 
 }  // namespace
 
-void UsageLogReader::ReadPath(const std::string& given) {
+void UsageLogReader::AddPath(const std::string& given) {
     std::error_code error;
     const fs::path path(given);
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
-        errors.push_back(given + ": no such file or folder");
+        items.push_back(Item{std::string(), given + ": no such file or folder"});
         return;
     }
     if (error) {
-        errors.push_back(given + ": " + error.message());
+        items.push_back(Item{std::string(), given + ": " + error.message()});
         return;
     }
     if (status.type() != fs::file_type::directory) {
-        ReadFile(given, given);
+        items.push_back(Item{given, std::string()});
         return;
     }
     std::vector<fs::path> logs;
@@ -42,80 +43,57 @@ void UsageLogReader::ReadPath(const std::string& given) {
             logs.push_back(it->path());
         }
     }
-    if (error) {
-        errors.push_back(given + ": " + error.message());
-    }
+    const std::string walkError = error ? given + ": " + error.message() : std::string();
     std::sort(logs.begin(), logs.end());
+    if (!walkError.empty()) {
+        items.push_back(Item{std::string(), walkError});
+    }
     for (const fs::path& log : logs) {
-        ReadFile(log.string(), log.string());
+        items.push_back(Item{log.string(), std::string()});
     }
 }
 
-void UsageLogReader::ReadFile(const std::string& path, const std::string& display) {
-    std::ifstream file(fs::path(path), std::ios::binary);
-    if (!file) {
-        errors.push_back(display + ": cannot be read (" + std::strerror(errno) + ")");
-        return;
+void UsageLogReader::Read(unsigned threads) {
+    if (threads == 0) {
+        threads = std::min(std::thread::hardware_concurrency(), kMaxThreads);
     }
-    ++files;
-    // Lines are cut out of fixed chunks; the part of a line that crosses a chunk's end is kept
-    // in `carry`, and a line longer than kLongestLine is not kept at all.
-    std::string carry;
-    bool overlong = false;
-    while (file) {
-        file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const auto got = static_cast<std::size_t>(file.gcount());
-        if (got == 0) {
-            break;
+    threads = static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(threads, items.size())));
+    // Thread t reads items t, t + threads, ...: a fixed share, so that two files read one after
+    // the other land in different tallies whenever there are two threads, and their merge is
+    // what every run on a multi-core machine tests.
+    std::vector<std::string> itemErrors(items.size());
+    std::vector<std::unique_ptr<UsageTally>> tallies;
+    std::vector<std::unique_ptr<UsageFileReader>> readers;
+    for (unsigned t = 0; t < threads; ++t) {
+        tallies.push_back(std::make_unique<UsageTally>());
+        readers.push_back(std::make_unique<UsageFileReader>(t == 0 ? tally : *tallies.back()));
+    }
+    const auto work = [&](unsigned t) {
+        for (std::size_t i = t; i < items.size(); i += threads) {
+            itemErrors[i] = items[i].path.empty() ? items[i].error : readers[t]->Read(items[i].path);
         }
-        const char* begin = chunk.data();
-        const char* const end = begin + got;
-        while (begin < end) {
-            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
-            const char* lineEnd = newline != nullptr ? newline : end;
-            if (overlong) {
-                // The rest of a line already counted as skipped.
-            } else if (carry.size() + static_cast<std::size_t>(lineEnd - begin) > kLongestLine) {
-                overlong = true;
-                carry.clear();
-                ++skipped;
-            } else if (newline != nullptr && carry.empty()) {
-                Line(begin, lineEnd);
-            } else {
-                carry.append(begin, lineEnd);
-                if (newline != nullptr) {
-                    Line(carry.data(), carry.data() + carry.size());
-                    carry.clear();
-                }
-            }
-            if (newline == nullptr) {
-                break;
-            }
-            overlong = false;
-            begin = newline + 1;
+    };
+    std::vector<std::thread> workers;
+    for (unsigned t = 1; t < threads; ++t) {
+        workers.emplace_back(work, t);
+    }
+    work(0);
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    for (unsigned t = 0; t < threads; ++t) {
+        if (t > 0) {
+            tally.Merge(*tallies[t]);
+        }
+        files += readers[t]->Files();
+        skipped += readers[t]->Skipped();
+    }
+    for (std::string& error : itemErrors) {
+        if (!error.empty()) {
+            errors.push_back(std::move(error));
         }
     }
-    if (file.bad()) {
-        errors.push_back(display + ": cannot be read to its end");
-    }
-    if (!carry.empty()) {
-        Line(carry.data(), carry.data() + carry.size());
-    }
-}
-
-void UsageLogReader::Line(const char* begin, const char* end) {
-    if (end > begin && end[-1] == '\r') {
-        --end;
-    }
-    const std::string_view line(begin, static_cast<std::size_t>(end - begin));
-    if (line.find_first_not_of(" \t") == std::string_view::npos) {
-        return;
-    }
-    if (parser.Parse(line)) {
-        tally.Add(parser.Result());
-    } else {
-        ++skipped;
-    }
+    items.clear();
 }
 
 }  // namespace migrate

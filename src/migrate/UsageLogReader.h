@@ -9,17 +9,20 @@
 namespace migrate {
 
 // Reads usage logs into a tally: files as given, and every *.jsonl below a folder, in name
-// order. A line that is not a record (a torn last line, anything that is not JSON, a line longer
-// than kLongestLine) is counted and skipped; a path that cannot be read is an error, and the
-// others are read all the same.
+// order. The files are read on several threads, each into a tally of its own, and the tallies
+// merged, so that the report is the same whatever the number of threads. A path that cannot be
+// read is an error, and the others are read all the same; errors come in the order of the paths.
 class UsageLogReader {
 public:
-    static constexpr std::size_t kLongestLine = 1 << 20;
-    static constexpr std::size_t kChunk = 1 << 20;
+    static constexpr unsigned kMaxThreads = 8;
 
-    explicit UsageLogReader(UsageTally& tally) : tally(tally), chunk(kChunk) {}
+    explicit UsageLogReader(UsageTally& tally) : tally(tally) {}
 
-    void ReadPath(const std::string& given);
+    // Finds the logs of one path given; nothing is read yet.
+    void AddPath(const std::string& given);
+    // Reads every log found on up to `threads` threads (0: one a processor core, at most
+    // kMaxThreads).
+    void Read(unsigned threads = 0);
 
     std::size_t Files() const { return files; }
     std::size_t Skipped() const { return skipped; }
@@ -27,12 +30,14 @@ public:
     const std::vector<std::string>& Errors() const { return errors; }
 
 private:
-    void ReadFile(const std::string& path, const std::string& display);
-    void Line(const char* begin, const char* end);
+    // A log to read, or a path already known to be unreadable (`error` set).
+    struct Item {
+        std::string path;
+        std::string error;
+    };
 
     UsageTally& tally;
-    UsageLineParser parser;
-    std::vector<char> chunk;  // the piece of a file being read
+    std::vector<Item> items;
     std::size_t files = 0;
     std::size_t skipped = 0;
     std::vector<std::string> errors;

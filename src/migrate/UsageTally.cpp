@@ -1,6 +1,7 @@
 #include "migrate/UsageTally.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 
 namespace migrate {
@@ -71,6 +72,45 @@ void UsageTally::Add(const UsageLineParser::Fields& record) {
     key += '\0';
     key.append(record.commandLine);
     ++counts.callers[Intern(callerIds, callerNames, key)];
+}
+
+void UsageTally::Merge(const UsageTally& other) {
+    records += other.records;
+    std::vector<std::uint32_t> computerIdOf;
+    computerIdOf.reserve(other.computerNames.size());
+    for (const std::string& name : other.computerNames) {
+        computerIdOf.push_back(Intern(computerIds, computerNames, name));
+    }
+    std::vector<std::uint32_t> callerIdOf;
+    callerIdOf.reserve(other.callerNames.size());
+    for (const std::string& name : other.callerNames) {
+        callerIdOf.push_back(Intern(callerIds, callerNames, name));
+    }
+    std::vector<std::uint32_t> theirComputers;
+    std::vector<std::uint32_t> both;
+    for (const auto& [words, theirs] : other.groups) {
+        const auto [found, added] = groups.try_emplace(words);
+        Counts& ours = found->second;
+        if (added || theirs.firstSeen < ours.firstSeen) {
+            ours.firstSeen = theirs.firstSeen;
+        }
+        if (theirs.lastSeen > ours.lastSeen) {
+            ours.lastSeen = theirs.lastSeen;
+        }
+        ours.runs += theirs.runs;
+        theirComputers.clear();
+        for (const std::uint32_t id : theirs.computers) {
+            theirComputers.push_back(computerIdOf[id]);
+        }
+        std::sort(theirComputers.begin(), theirComputers.end());
+        both.clear();
+        std::set_union(ours.computers.begin(), ours.computers.end(), theirComputers.begin(), theirComputers.end(),
+                       std::back_inserter(both));
+        ours.computers.swap(both);
+        for (const auto& [id, runs] : theirs.callers) {
+            ours.callers[callerIdOf[id]] += runs;
+        }
+    }
 }
 
 std::vector<UsageTally::Group> UsageTally::Groups() const {

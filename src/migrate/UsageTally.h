@@ -31,6 +31,9 @@ public:
     };
 
     void Add(const UsageLineParser::Fields& record);
+    // Adds another tally's counts, as if its records had been added here: computers and
+    // callers are matched by name, since each tally numbers its own.
+    void Merge(const UsageTally& other);
 
     std::size_t Records() const { return records; }
     std::size_t Computers() const { return computerNames.size(); }

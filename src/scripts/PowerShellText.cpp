@@ -34,10 +34,14 @@ std::string_view PowerShellText::Slice(std::size_t begin, std::size_t end) const
 
 // The code point of a well-formed three-byte sequence at `pos`, or 0.
 std::uint32_t PowerShellText::ThreeByte(std::size_t pos) const {
+    // Asked at nearly every character, which is nearly always ASCII: the first byte decides.
     const auto b0 = static_cast<unsigned char>(At(pos));
+    if ((b0 & 0xF0) != 0xE0) {
+        return 0;
+    }
     const auto b1 = static_cast<unsigned char>(At(pos + 1));
     const auto b2 = static_cast<unsigned char>(At(pos + 2));
-    if ((b0 & 0xF0) != 0xE0 || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) {
+    if ((b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) {
         return 0;
     }
     return ((b0 & 0x0FU) << 12) | ((b1 & 0x3FU) << 6) | (b2 & 0x3FU);

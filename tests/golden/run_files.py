@@ -542,10 +542,10 @@ def usage_record(time, computer, args, image="cmd.exe", command_line="cmd /c job
 
 
 USAGE_TEXT = b"""hb -s --mm-address=A --mm-password=***
-    runs: 3 on 2 computers (PC-1, PC-2)
-    seen: 2026-11-01T10:00:00.000Z to 2026-12-24T23:59:59.999Z
-    caller: cmd.exe (2 runs): cmd /c job.bat
-    caller: svchost.exe (1 run): svchost.exe -k netsvcs
+    runs: 5 on 2 computers (PC-1, PC-2)
+    seen: 2026-10-31T08:00:00.000Z to 2026-12-31T08:00:00.000Z
+    caller: cmd.exe (3 runs): cmd /c job.bat
+    caller: svchost.exe (2 runs): svchost.exe -k netsvcs
     becomes: tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\
 up -l "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" -F
     runs: 2 on 1 computer (PC-2)
@@ -562,15 +562,18 @@ hb -s -l x
     seen: 2026-11-02T00:00:00.000Z to 2026-11-02T00:00:00.000Z
     caller: cmd.exe (1 run): cmd /c job.bat
     refused: The parameter: -l is not supported!
-7 records in 2 files: 4 distinct calls (2 refused) from 2 computers, 3 lines skipped
+9 records in 2 files: 4 distinct calls (2 refused) from 2 computers, 3 lines skipped
 """
 
 
 @check()
 def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
     call = ["hb", "-s", "--mm-address=A", "--mm-password=***"]
+    # With two threads or more the two files are read into two tallies: the call's runs, callers
+    # and computers add up across them, its first time seen is PC-2's and its last PC-1's.
     run.file("logs/PC-1.jsonl", usage_record("2026-11-01T10:00:00.000Z", "PC-1", call) +
              usage_record("2026-11-02T00:00:00.000Z", "PC-1", ["hb", "-s", "-l", "x"]) + b"not json\n\n" +
+             usage_record("2026-12-31T08:00:00.000Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs") +
              b'{"args":["hb","-s"],"time":"2026-11-03T00:00:00.000Z",}\n' +
              b'{"args":[],"time":"2026-11-04T00:00:00.000Z","computer":"PC-1","status":-1.5e3}\n' +
              usage_record("2026-12-24T23:59:59.999Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs")[:60])
@@ -580,18 +583,19 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
              b' "time": "2026-12-0%dT00:00:00.000Z", "parent": null, "status": 0 }\r\n')
     run.file("logs/sub/PC-2.jsonl", other % 1 + other % 2 +
              usage_record("2026-12-24T23:59:59.999Z", "PC-2", call, "svchost.exe", "svchost.exe -k netsvcs") +
-             usage_record("2026-11-05T00:00:00.000Z", "PC-2", call))
+             usage_record("2026-11-05T00:00:00.000Z", "PC-2", call) +
+             usage_record("2026-10-31T08:00:00.000Z", "PC-2", call))
     run.file("logs/notes.txt", b"not a log")
     status, out, errors = run("usage", "logs")
     expect((status, errors) == (1, "") and out.replace(b"\r\n", b"\n") == USAGE_TEXT, f"{status} {errors} {out!r}")
     status, out, errors = run("usage", "--format", "json", "logs/sub/PC-2.jsonl", "gone.jsonl", "logs/PC-1.jsonl")
     report = json.loads(out)
     expect(status == 2 and errors == "tolvex-migrate: gone.jsonl: no such file or folder\n", f"{status} {errors}")
-    expect(report["summary"] == {"records": 7, "files": 2, "calls": 4, "computers": 2, "skipped": 3}, report)
+    expect(report["summary"] == {"records": 9, "files": 2, "calls": 4, "computers": 2, "skipped": 3}, report)
     first = report["calls"][0]
-    expect(first["args"] == call and first["runs"] == 3 and first["computers"] == ["PC-1", "PC-2"] and
-           first["callers"][0] == {"image": "cmd.exe", "commandLine": "cmd /c job.bat", "runs": 2} and
-           (first["firstSeen"], first["lastSeen"]) == ("2026-11-01T10:00:00.000Z", "2026-12-24T23:59:59.999Z") and
+    expect(first["args"] == call and first["runs"] == 5 and first["computers"] == ["PC-1", "PC-2"] and
+           first["callers"][0] == {"image": "cmd.exe", "commandLine": "cmd /c job.bat", "runs": 3} and
+           (first["firstSeen"], first["lastSeen"]) == ("2026-10-31T08:00:00.000Z", "2026-12-31T08:00:00.000Z") and
            first["line"] == "tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\" and
            first["refused"] is None, first)
     expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\U0001f400" and report["calls"][1]["callers"][0]["image"] is None and
