@@ -33,6 +33,8 @@ public:
     void ScanIndex() override;
 
 private:
+    static constexpr std::size_t kNoCall = static_cast<std::size_t>(-1);
+
     void ScanHashEntry();
     void ScanPipeline();
     bool PipeFollows();
