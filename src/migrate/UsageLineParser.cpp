@@ -94,6 +94,32 @@ bool DecodeEscapes(std::string_view raw, std::string& out) {
 
 }  // namespace
 
+// Reads an object's members, from just after its "{" to its "}": `member(key)` reads each value.
+template <typename Member>
+bool UsageLineParser::Members(Member member) {
+    SkipSpace();
+    if (Take('}')) {
+        return true;
+    }
+    do {
+        SkipSpace();
+        std::string_view key;
+        if (!ParseString(key)) {
+            return false;
+        }
+        SkipSpace();
+        if (!Take(':')) {
+            return false;
+        }
+        SkipSpace();
+        if (!member(key)) {
+            return false;
+        }
+        SkipSpace();
+    } while (Take(','));
+    return Take('}');
+}
+
 bool UsageLineParser::Parse(std::string_view line) {
     input = line;
     at = 0;
@@ -102,80 +128,29 @@ bool UsageLineParser::Parse(std::string_view line) {
     decodedUsed = 0;
     bool sawArgs = false;
     SkipSpace();
-    if (!Take('{')) {
-        return false;
-    }
-    SkipSpace();
-    if (Take('}')) {
-        return false;
-    }
-    do {
-        SkipSpace();
-        std::string_view key;
-        if (!ParseString(key)) {
-            return false;
-        }
-        SkipSpace();
-        if (!Take(':')) {
-            return false;
-        }
-        SkipSpace();
-        bool read = false;
+    const bool read = Take('{') && Members([this, &sawArgs](std::string_view key) {
         if (key == "args") {
-            read = ParseArgs();
             sawArgs = true;
-        } else if (key == "time") {
-            read = ParseString(fields.time);
-        } else if (key == "computer") {
-            read = ParseString(fields.computer);
-        } else if (key == "parent") {
-            read = ParseParent();
-        } else {
-            read = SkipValue(1);
+            return ParseArgs();
         }
-        if (!read) {
-            return false;
-        }
-        SkipSpace();
-    } while (Take(','));
-    if (!Take('}')) {
-        return false;
-    }
+        return key == "time"       ? ParseString(fields.time)
+               : key == "computer" ? ParseString(fields.computer)
+               : key == "parent"   ? ParseParent()
+                                   : SkipValue(1);
+    });
     SkipSpace();
-    return sawArgs && at == input.size();
+    return read && sawArgs && at == input.size();
 }
 
 bool UsageLineParser::ParseParent() {
     if (SkipLiteral("null")) {
         return true;
     }
-    if (!Take('{')) {
-        return false;
-    }
-    SkipSpace();
-    if (Take('}')) {
-        return true;
-    }
-    do {
-        SkipSpace();
-        std::string_view key;
-        if (!ParseString(key)) {
-            return false;
-        }
-        SkipSpace();
-        if (!Take(':')) {
-            return false;
-        }
-        SkipSpace();
-        const bool read = key == "image"         ? ParseOptionalString(fields.image)
-                          : key == "commandLine" ? ParseOptionalString(fields.commandLine)
-                                                 : SkipValue(2);
-        if (!read) {
-            return false;
-        }
-        SkipSpace();
-    } while (Take(','));
-    return Take('}');
+    return Take('{') && Members([this](std::string_view key) {
+        return key == "image"         ? ParseOptionalString(fields.image)
+               : key == "commandLine" ? ParseOptionalString(fields.commandLine)
+                                      : SkipValue(2);
+    });
 }
 
 bool UsageLineParser::ParseArgs() {

@@ -28,7 +28,8 @@ public:
     const Fields& Result() const { return fields; }
 
 private:
-    bool ParseObject(int depth);
+    template <typename Member>
+    bool Members(Member member);
     bool ParseParent();
     bool ParseArgs();
     bool ParseString(std::string_view& text);
