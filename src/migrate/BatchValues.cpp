@@ -414,11 +414,13 @@ ValueFindings CheckBatchValues(const ScriptCall& call, const std::string& progra
             held.review = "the value of " + variable.source + " ends in a backslash, which escapes the double quote after it";
         }
     }
-    const std::size_t nameAt = programText.find_last_of("\\/:");
-    if (nameAt == std::string::npos) {
+    // The folder is what stands before the name: "C:\\Tools\\", or a reference alone, as in
+    // %~dp0old.exe, whose value ends in a backslash.
+    const std::string folder = programText.substr(0, std::min(programText.size(), call.name.begin - call.program.begin));
+    if (folder.find_first_not_of('"') == std::string::npos) {
         held.assumptions.insert(kOnPath);
     } else {
-        for (const std::string& reference : FolderReferences(programText.substr(0, nameAt))) {
+        for (const std::string& reference : FolderReferences(folder)) {
             Merge(held, check.Reference(reference, false, call.line, 0));
         }
     }
