@@ -150,6 +150,8 @@ def files_that_cannot_be_read_are_named_and_the_run_goes_on(run):
     run.file("good.bat", CALL)
     run.file("binary.bat", b"MZ\x90\x00\x03" + CALL)
     run.file("long.bat", b"echo " + b"x" * 1_000_000 + b"\r\n" + CALL)
+    run.file("edge.bat", b"rem " + b"x" * 8187 + b"\r\n" + CALL)  # 8,191 characters: read
+    run.file("over.bat", b"rem " + b"x" * 8188 + b"\r\n" + CALL)
     with open(os.path.join(run.folder, "huge.bat"), "wb") as f:
         f.truncate(100_000_000)
     run.file("long.ps1", b"#" + b"x" * 300_000 + b"\nold up -F")
@@ -157,13 +159,14 @@ def files_that_cannot_be_read_are_named_and_the_run_goes_on(run):
     run.file("body.bat", b"echo hi\r\n\x02rem" + b"x" * 40)
     run.file("tail.bat", b"x" * 40 + b"\x00")
     run.file("wide.bat", b"\xfe\xffok")
-    status, out, errors = run("scan", "--legacy-name", "old", "good.bat", "binary.bat", "long.bat", "huge.bat",
+    status, out, errors = run("scan", "--legacy-name", "old", "good.bat", "binary.bat", "long.bat", "edge.bat", "over.bat", "huge.bat",
                               "long.ps1", "gone.bat", "body.bat", "tail.bat", "wide.bat")
-    expect(status == 2 and b"good.bat:1:1: rewrite" in out, f"status {status}: {out[:200]!r}")
+    expect(status == 2 and b"good.bat:1:1: rewrite" in out and b"edge.bat:2:1: rewrite" in out, f"status {status}: {out[:200]!r}")
     expect(errors.splitlines() == [
         "tolvex-migrate: gone.bat: no such file or folder",
         "tolvex-migrate: binary.bat: binary file (a NUL byte at offset 3)",
         "tolvex-migrate: long.bat: line 1 has 1000005 bytes, more than the 8191 cmd.exe reads",
+        "tolvex-migrate: over.bat: line 1 has 8192 bytes, more than the 8191 cmd.exe reads",
         "tolvex-migrate: huge.bat: has 100000000 bytes, more than the 33554432 this tool reads",
         "tolvex-migrate: long.ps1: line 1 has 300001 bytes, more than the 262144 this tool reads",
         "tolvex-migrate: body.bat: binary file (a 0x02 byte at offset 9)",
@@ -215,6 +218,7 @@ def json_and_sarif_reports(run):
     expect(location == {"artifactLocation": {"uri": "s%20p/a.bat"}, "region": {"startLine": 2, "startColumn": 3}}, location)
     replacement = results[0]["fixes"][0]["artifactChanges"][0]["replacements"][1]
     expect(replacement["deletedRegion"] == {"startLine": 2, "startColumn": 7, "endLine": 2, "endColumn": 21}, replacement)
+    expect(log["runs"][0]["invocations"][0]["executionSuccessful"] is False, log["runs"][0]["invocations"])
     notes = log["runs"][0]["invocations"][0]["toolExecutionNotifications"]
     expect(notes == [{"level": "error", "message": {"text": "gone.bat: no such file or folder"}}], notes)
     commands = json.loads(run("map", "--format", "json")[1])["commands"]
@@ -224,6 +228,7 @@ def json_and_sarif_reports(run):
     expect(alone["legacy"] == ["--mm-user=VALUE"] and alone["refused"] is True, alone)
     absolute = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", os.path.join(run.folder, "s p"))[1])
     uri = absolute["runs"][0]["results"][0]["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]
+    expect(absolute["runs"][0]["invocations"][0]["executionSuccessful"] is True, absolute["runs"][0]["invocations"])
     expect(uri == "file://" + run.folder.replace(" ", "%20") + "/s%20p/a.bat", uri)
     # SARIF counts columns in characters, the JSON report in bytes.
     run.file("u/c.bat", "echo \u00e9\u20ac & old up -F\r\n".encode())
@@ -547,11 +552,11 @@ USAGE_TEXT = b"""hb -s --mm-address=A --mm-password=***
     caller: cmd.exe (3 runs): cmd /c job.bat
     caller: svchost.exe (2 runs): svchost.exe -k netsvcs
     becomes: tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\
-up -l "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" -F
+up -l "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80" -F
     runs: 2 on 1 computer (PC-2)
     seen: 2026-12-01T00:00:00.000Z to 2026-12-02T00:00:00.000Z
     caller: (unknown) (2 runs)
-    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xf0\x9f\x90\x80" --output C:\\Vexadyn_Support\\
+    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80" --output C:\\Vexadyn_Support\\
 (no words)
     runs: 1 on 1 computer (PC-1)
     seen: 2026-11-04T00:00:00.000Z to 2026-11-04T00:00:00.000Z
@@ -579,7 +584,7 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
              usage_record("2026-12-24T23:59:59.999Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs")[:60])
     # Another writer's layout: spaces, other key order, escapes (a surrogate pair among them), CRLF,
     # no caller; twice, so that the second line's words are decoded afresh.
-    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\ud83d\\udc00", "-F" ], "computer": "PC-2",'
+    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\u00DF\\ud83d\\udc00", "-F" ], "computer": "PC-2",'
              b' "time": "2026-12-0%dT00:00:00.000Z", "parent": null, "status": 0 }\r\n')
     run.file("logs/sub/PC-2.jsonl", other % 1 + other % 2 +
              usage_record("2026-12-24T23:59:59.999Z", "PC-2", call, "svchost.exe", "svchost.exe -k netsvcs") +
@@ -598,7 +603,7 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
            (first["firstSeen"], first["lastSeen"]) == ("2026-10-31T08:00:00.000Z", "2026-12-31T08:00:00.000Z") and
            first["line"] == "tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\" and
            first["refused"] is None, first)
-    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\U0001f400" and report["calls"][1]["callers"][0]["image"] is None and
+    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\u00df\U0001f400" and report["calls"][1]["callers"][0]["image"] is None and
            report["calls"][2]["args"] == [] and report["calls"][2]["refused"] == "Please specify the command!\n" and
            report["calls"][3]["refused"] == "The parameter: -l is not supported!" and report["calls"][3]["line"] is None,
            report["calls"][1:])
