@@ -552,11 +552,11 @@ USAGE_TEXT = b"""hb -s --mm-address=A --mm-password=***
     caller: cmd.exe (3 runs): cmd /c job.bat
     caller: svchost.exe (2 runs): svchost.exe -k netsvcs
     becomes: tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\
-up -l "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80" -F
+up -l "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80\xef\xbf\xbd" -F
     runs: 2 on 1 computer (PC-2)
     seen: 2026-12-01T00:00:00.000Z to 2026-12-02T00:00:00.000Z
     caller: (unknown) (2 runs)
-    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80" --output C:\\Vexadyn_Support\\
+    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80\xef\xbf\xbd" --output C:\\Vexadyn_Support\\
 (no words)
     runs: 1 on 1 computer (PC-1)
     seen: 2026-11-04T00:00:00.000Z to 2026-11-04T00:00:00.000Z
@@ -567,7 +567,7 @@ hb -s -l x
     seen: 2026-11-02T00:00:00.000Z to 2026-11-02T00:00:00.000Z
     caller: cmd.exe (1 run): cmd /c job.bat
     refused: The parameter: -l is not supported!
-9 records in 2 files: 4 distinct calls (2 refused) from 2 computers, 3 lines skipped
+9 records in 2 files: 4 distinct calls (2 refused) from 2 computers, 4 lines skipped
 """
 
 
@@ -581,11 +581,12 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
              usage_record("2026-12-31T08:00:00.000Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs") +
              b'{"args":["hb","-s"],"time":"2026-11-03T00:00:00.000Z",}\n' +
              b'{"args":[],"time":"2026-11-04T00:00:00.000Z","computer":"PC-1","status":-1.5e3}\n' +
+             b'{}\n' +
              usage_record("2026-12-24T23:59:59.999Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs")[:60])
     # Another writer's layout: spaces, other key order, escapes (a surrogate pair among them), CRLF,
     # no caller; twice, so that the second line's words are decoded afresh.
-    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\u00DF\\ud83d\\udc00", "-F" ], "computer": "PC-2",'
-             b' "time": "2026-12-0%dT00:00:00.000Z", "parent": null, "status": 0 }\r\n')
+    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\u00DF\\ud83d\\udc00\\uDFFF", "-F" ], "computer": "PC-2",'
+             b' "extra": {"a": [1, {"b": null}], "c": "}"}, "time": "2026-12-0%dT00:00:00.000Z", "parent": null }\r\n')
     run.file("logs/sub/PC-2.jsonl", other % 1 + other % 2 +
              usage_record("2026-12-24T23:59:59.999Z", "PC-2", call, "svchost.exe", "svchost.exe -k netsvcs") +
              usage_record("2026-11-05T00:00:00.000Z", "PC-2", call) +
@@ -596,14 +597,14 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
     status, out, errors = run("usage", "--format", "json", "logs/sub/PC-2.jsonl", "gone.jsonl", "logs/PC-1.jsonl")
     report = json.loads(out)
     expect(status == 2 and errors == "tolvex-migrate: gone.jsonl: no such file or folder\n", f"{status} {errors}")
-    expect(report["summary"] == {"records": 9, "files": 2, "calls": 4, "computers": 2, "skipped": 3}, report)
+    expect(report["summary"] == {"records": 9, "files": 2, "calls": 4, "computers": 2, "skipped": 4}, report)
     first = report["calls"][0]
     expect(first["args"] == call and first["runs"] == 5 and first["computers"] == ["PC-1", "PC-2"] and
            first["callers"][0] == {"image": "cmd.exe", "commandLine": "cmd /c job.bat", "runs": 3} and
            (first["firstSeen"], first["lastSeen"]) == ("2026-10-31T08:00:00.000Z", "2026-12-31T08:00:00.000Z") and
            first["line"] == "tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\" and
            first["refused"] is None, first)
-    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\u00df\U0001f400" and report["calls"][1]["callers"][0]["image"] is None and
+    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\u00df\U0001f400\ufffd" and report["calls"][1]["callers"][0]["image"] is None and
            report["calls"][2]["args"] == [] and report["calls"][2]["refused"] == "Please specify the command!\n" and
            report["calls"][3]["refused"] == "The parameter: -l is not supported!" and report["calls"][3]["line"] is None,
            report["calls"][1:])
