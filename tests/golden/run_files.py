@@ -264,10 +264,11 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
         # The Tasks folder's own files: no extension, UTF-16; the name comes from the path.
         "Windows/System32/Tasks/Vexadyn/Nightly": task([('"C:\\Tools\\OLD.exe"', "up -F -l &quot;C:\\fw&quot; -m %MT%")]),
         # An export, UTF-8, with its URI; two actions: schtasks /tr cannot set one of two.
-        "exports/weekly.xml": task([("C:\\Tools\\old", "co -F -l &quot;C:\\my fw&quot;&#x20;-i a&#44;b"),
+        "exports/weekly.xml": task([("C:\\Tools\\old", "co -F -l &quot;C:\\my fw&#x2F;x&quot;&#x20;-i a&#44;b"),
                                     ("old.exe", "up -x")], uri="\\Vexadyn\\Weekly", utf16=False),
-        # Review for a second reason; another program's task; an action with no arguments.
-        "Tasks/Mixed": task([("old", "up -F -l C:\\a&amp;b"), ("C:\\Tools\\other.exe", "old up -F"),
+        # Review for a second reason; another program's task; an action with no arguments; UTF-8
+        # with a byte order mark.
+        "Tasks/Mixed": b"\xef\xbb\xbf" + task([("old", "up -F -l C:\\a&amp;b"), ("C:\\Tools\\other.exe", "old up -F"),
                              ("old", None)], utf16=False,
                             actions="    <ComHandler><ClassId>{X}</ClassId></ComHandler>\r\n"),
         # A quoted folder ending in an escaped backslash before a quoted variable, which stays quoted.
@@ -300,9 +301,9 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
     schtasks /change /tn "\\Q" /tr "tolvex update flash --dir C:\\a\\ --mt \\"%MT%\\" --output %SYSTEMDRIVE%\\Vexadyn_Support\\\\"
 ./exports/weekly.xml:9:16: {why}
           <Command>C:\\Tools\\old</Command>
-          <Arguments>co -F -l &quot;C:\\my fw&quot;&#x20;-i a&#44;b</Arguments>
+          <Arguments>co -F -l &quot;C:\\my fw&#x2F;x&quot;&#x20;-i a&#44;b</Arguments>
     Command:   C:\\Tools\\tolvex
-    Arguments: update compare --type fw --dir "C:\\my fw" --includeid  a,b --output %SYSTEMDRIVE%\\Vexadyn_Support\\
+    Arguments: update compare --type fw --dir "C:\\my fw/x" --includeid  a,b --output %SYSTEMDRIVE%\\Vexadyn_Support\\
     schtasks /change cannot set it: the task has 2 actions, and /tr sets a task's only one
 ./exports/weekly.xml:13:16: manual: tolvex-legacy refuses it: The parameter: -x is not supported!
           <Command>old.exe</Command>
