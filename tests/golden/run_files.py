@@ -340,6 +340,9 @@ def task_files_named_or_malformed(run):
         b"<Exec><Command>old<b/></Command></Exec>": "line 5: <Command> holds an element",
         b"<Exec><Command>old</Command><!-- </Exec>": "line 5: a comment is not closed",
         b"<Exec><Command a='>old</Command></Exec>": "line 5: a tag is not closed",
+        b"<Exec><Command>old</Command": "line 5: a tag is not closed",
+        b"<Exec><Command>old & x</Command></Exec>": "line 5: an & that begins no entity",
+        b"<Exec><Command><![CDATA[old</Command></Exec>": "line 5: a CDATA section is not closed",
     }
     head = task([], utf16=False).split(b"  </Actions>")[0]
     for i, tail in enumerate(malformed):
