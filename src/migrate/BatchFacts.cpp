@@ -174,7 +174,7 @@ void BatchFacts::ReadLine(std::string_view line, std::string_view lower, std::si
         labels.emplace_back(number, scripts::AsciiUppered(line.substr(first + 1, nameEnd - first - 1)));
         return;
     }
-    for (const std::string_view ending : {"goto :eof", "goto eof", "exit /b", "exit"}) {
+    for (const std::string_view ending : {"goto :eof", "goto eof", "exit"}) {
         if (HoldsAt(lower, first, ending)) {
             returns.push_back(number);
             break;
@@ -213,9 +213,10 @@ void BatchFacts::ReadSet(std::string_view rest, std::size_t number, bool inParen
         name = RunTimeName(rest, assignment);
     } else if (!rest.empty() && rest[0] == '"') {
         const std::string_view command = rest.substr(0, CommandEnd(rest, "&|"));
+        // The name and value lie between the first and the last double quote.
         const std::size_t close = command.rfind('"');
-        const std::size_t equals = command.find('=');
-        if (close == 0 || equals == std::string_view::npos || equals > close) {
+        const std::size_t equals = command.substr(0, close).find('=');
+        if (equals == std::string_view::npos) {
             return;
         }
         name = command.substr(1, equals - 1);

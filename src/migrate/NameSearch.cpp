@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "scripts/AsciiCase.h"
 
 namespace migrate {
@@ -64,13 +68,13 @@ bool AnyControl(std::string_view text, std::size_t from) {
 }
 
 bool AnyLane(Block lanes) {
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(reinterpret_cast<__m128i>(lanes)) != 0;
+#else
     std::uint64_t words[kBlock / sizeof(std::uint64_t)];
     std::memcpy(words, &lanes, kBlock);
-    std::uint64_t any = 0;
-    for (const std::uint64_t word : words) {
-        any |= word;
-    }
-    return any != 0;
+    return (words[0] | words[1]) != 0;
+#endif
 }
 
 // Whether `text` holds `name`, or (with `control`) a byte 0, 1 or 2, which the script reader
