@@ -24,6 +24,10 @@ struct Held {
     bool endsInBackslash = false;
 };
 
+// The kind of an assumption about a reference in a quoted program's folder: the rest of the
+// path follows it, so a final backslash there is harmless.
+constexpr char kInQuotedFolder = '4';
+
 // An assumption about a reference, as a sortable key: Render groups the references by kind.
 std::string Assumption(const std::string& source, bool quoted) {
     return std::string(quoted ? "2" : "1") + source;
@@ -41,12 +45,15 @@ std::string ListOf(const std::vector<std::string>& names) {
 std::vector<std::string> Render(const std::set<std::string>& assumptions) {
     std::vector<std::string> unquoted;
     std::vector<std::string> quoted;
+    std::vector<std::string> inFolder;
     std::vector<std::string> rendered;
     for (const std::string& assumption : assumptions) {
         if (assumption[0] == '1') {
             unquoted.push_back(assumption.substr(1));
         } else if (assumption[0] == '2') {
             quoted.push_back(assumption.substr(1));
+        } else if (assumption[0] == kInQuotedFolder) {
+            inFolder.push_back(assumption.substr(1));
         }
     }
     if (!unquoted.empty()) {
@@ -56,6 +63,10 @@ std::vector<std::string> Render(const std::set<std::string>& assumptions) {
     if (!quoted.empty()) {
         rendered.push_back(ListOf(quoted) + (quoted.size() > 1 ? " each hold" : " holds") +
                            " no & | < > ^ or double quote and no final backslash");
+    }
+    if (!inFolder.empty()) {
+        rendered.push_back(ListOf(inFolder) + (inFolder.size() > 1 ? " each hold" : " holds") +
+                           " no & | < > ^ or double quote");
     }
     if (assumptions.count(kOnPath) != 0) {
         rendered.emplace_back("the first tolvex.exe in the current folder or on PATH is the one beside tolvex-legacy");
@@ -352,6 +363,15 @@ Held ValueCheck::Argument(const std::string& source, bool quoted, std::size_t li
 
 // NOLINTEND(misc-no-recursion)
 
+Held InQuotedFolder(Held held) {
+    std::set<std::string> assumptions;
+    for (const std::string& assumption : held.assumptions) {
+        assumptions.insert(assumption[0] == '2' ? kInQuotedFolder + assumption.substr(1) : assumption);
+    }
+    held.assumptions = std::move(assumptions);
+    return held;
+}
+
 // The references in a program word's folder (which tolvex-legacy names unquoted).
 std::vector<std::string> FolderReferences(const std::string& folder) {
     std::vector<std::string> references;
@@ -420,8 +440,20 @@ ValueFindings CheckBatchValues(const ScriptCall& call, const std::string& progra
     if (folder.find_first_not_of('"') == std::string::npos) {
         held.assumptions.insert(kOnPath);
     } else {
+        // tolvex-legacy names its folder unquoted, so a value with a space there has always ended
+        // in 9009. Where the script quotes the program, the new call starts tolvex.exe from that
+        // folder: the space is then the one thing that changes, which the reason says.
+        const bool quotedProgram = folder[0] == '"';
         for (const std::string& reference : FolderReferences(folder)) {
-            Merge(held, check.Reference(reference, false, call.line, 0));
+            Held value = check.Reference(reference, false, call.line, 0);
+            if (quotedProgram && !value.review.empty()) {
+                const Held inQuotes = check.Reference(reference, true, call.line, 0);
+                if (inQuotes.review.empty()) {  // its space was all that stood in the way
+                    findings.spacedFolder = "the program's folder comes from " + reference + ", which holds a space";
+                    value = InQuotedFolder(inQuotes);
+                }
+            }
+            Merge(held, value);
         }
     }
     findings.review = held.review;

@@ -16,6 +16,9 @@ struct ValueFindings {
     // What must hold of values only the running system knows for the rewrite to be exact, each a
     // clause after "exact if" ("%1 holds one word without a space, ...").
     std::vector<std::string> assumptions;
+    // Set when the quoted program's folder comes from a variable that holds a space: the clause
+    // that says so, for the rewrite's reason.
+    std::string spacedFolder;
 };
 
 // Checks every variable of `call` (and of its program's folder, `programText`) against the

@@ -66,21 +66,13 @@ std::optional<std::string> BackslashBeforeQuote(const ScriptCall& call) {
     return std::nullopt;
 }
 
-// tolvex-legacy names its own folder unquoted in the line it runs: from a folder with a space
-// cmd.exe never finds tolvex.exe and the call has always ended with 9009. The new call names the
-// folder as the script does, quoted, so it starts tolvex.exe with the words tolvex-legacy printed:
-// the one rewrite that changes what happens, which its reason says.
-std::optional<std::string> SpacedFolder(const ScriptCall& call, const std::string& programText,
-                                        const std::map<std::string, std::size_t>& spacedVariables) {
+// A program word whose folder holds a space, as the script writes it: its reason.
+std::optional<std::string> SpacedFolder(const ScriptCall& call, const std::string& programText) {
     const std::string folder = programText.substr(0, call.name.begin - call.program.begin);
-    const std::string result = ": the new call starts tolvex.exe there, where tolvex-legacy could not (9009)";
-    if (folder.find(' ') != std::string::npos) {
-        return "the program's folder holds a space" + result;
+    if (folder.find(' ') == std::string::npos) {
+        return std::nullopt;
     }
-    if (const auto variable = SpacedVariableIn(folder, spacedVariables)) {
-        return "the program's folder comes from " + *variable + ", which holds a space" + result;
-    }
-    return std::nullopt;
+    return SpacedFolderReason("the program's folder holds a space");
 }
 
 // Reasons in what the script shows of its variables.
@@ -280,7 +272,7 @@ CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string
         return outcome;
     }
     outcome.verdict = Verdict::kRewrite;
-    const std::optional<std::string> spacedFolder = SpacedFolder(call, programText, spacedVariables);
+    const std::optional<std::string> spacedFolder = SpacedFolder(call, programText);
     outcome.why = spacedFolder           ? *spacedFolder
                   : call.variables.empty() ? "every argument is literal"
                                            : "variables stand only in values that are passed on unchanged";
@@ -290,6 +282,14 @@ CallOutcome Translate(const ScriptCall& call, Dialect dialect, const std::string
 }
 
 }  // namespace
+
+// tolvex-legacy names its own folder unquoted in the line it runs: from a folder with a space
+// cmd.exe never finds tolvex.exe and the call has always ended with 9009. The new call names the
+// folder as the script does, quoted, so it starts tolvex.exe with the words tolvex-legacy printed:
+// the one rewrite that changes what happens, which its reason says.
+std::string SpacedFolderReason(const std::string& clause) {
+    return clause + ": the new call starts tolvex.exe there, where tolvex-legacy could not (9009)";
+}
 
 CallOutcome TranslateCall(const ScriptCall& call, Dialect dialect, const std::string& programText,
                           const std::map<std::string, std::size_t>& spacedVariables) {

@@ -28,6 +28,10 @@ struct CallOutcome {
     std::string arguments;
 };
 
+// The reason of a rewrite whose program's folder holds a space, as `clause` says ("the program's
+// folder holds a space"): the one rewrite that changes what happens.
+std::string SpacedFolderReason(const std::string& clause);
+
 // Decides what becomes of `call`, translating its words with tolvex-legacy's own translators.
 // A rewrite makes tolvex.exe receive the words tolvex-legacy would have passed it, whenever each
 // variable holds one non-empty word that does not begin with a dash. `spacedVariables`: the

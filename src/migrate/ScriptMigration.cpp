@@ -11,6 +11,7 @@
 #include "migrate/NameSearch.h"
 #include "migrate/PercentPairs.h"
 #include "migrate/TaskMigration.h"
+#include "scripts/AsciiCase.h"
 #include "scripts/BatchReader.h"
 #include "scripts/PowerShellReader.h"
 
@@ -88,6 +89,21 @@ ValueFindings PowerShellAssumptions(const scripts::ScriptCall& call, const std::
         findings.assumptions.emplace_back(
             "the first tolvex.exe in the current folder or on PATH is the one beside tolvex-legacy");
     }
+    // tolvex-legacy names its folder unquoted in the line cmd.exe runs; the new call's folder is
+    // PowerShell's own string. A variable there must hold nothing cmd.exe would split or act on,
+    // unless it holds a space on every Windows: then the old call always ended in 9009.
+    const std::string folder = programText.substr(0, std::min(programText.size(), call.name.begin - call.program.begin));
+    for (std::size_t at = folder.find('$'); at != std::string::npos; at = folder.find('$', at + 1)) {
+        const bool braced = at + 1 < folder.size() && folder[at + 1] == '{';
+        const std::size_t end = braced ? folder.find('}', at) : folder.find_first_of("\\/\"'`$ ", at + 1);
+        const std::string variable = folder.substr(at, end == std::string::npos ? end : end - at + (braced ? 1 : 0));
+        const std::string name = scripts::AsciiUppered(variable.substr(braced ? 2 : 1, variable.size() - (braced ? 3 : 1)));
+        if (name.compare(0, 4, "ENV:") == 0 && SetWithSpaceByWindows(name.substr(4))) {
+            findings.spacedFolder = "the program's folder comes from " + variable + ", which holds a space";
+        } else {
+            findings.assumptions.push_back(variable + " holds no space, & | < > ^ or double quote");
+        }
+    }
     return findings;
 }
 
@@ -102,6 +118,9 @@ void ScriptMigration::Qualify(CallOutcome& outcome, const ValueFindings& finding
     std::string assumptions;
     for (const std::string& assumption : findings.assumptions) {
         assumptions += (assumptions.empty() ? "" : ", and ") + assumption;
+    }
+    if (findings.review.empty() && outcome.verdict == Verdict::kRewrite && !findings.spacedFolder.empty()) {
+        outcome.why = SpacedFolderReason(findings.spacedFolder);
     }
     if (!findings.review.empty()) {
         outcome.verdict = Verdict::kReview;
