@@ -50,10 +50,7 @@ std::string ChangeSinceRead(const fs::path& target, const std::string& original)
     if (ReadWholeFile(target.string(), kMaxScriptBytes, now, why)) {
         return now == original ? std::string() : "changed since it was read: not rewritten";
     }
-    std::error_code code;
-    if (!fs::exists(fs::symlink_status(target, code))) {
-        return "vanished since it was read: not rewritten";
-    }
+    // Gone or unreadable in the moment since RewriteFile found it: the reader's own words say which.
     return why + ": not rewritten";
 }
 

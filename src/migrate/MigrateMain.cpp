@@ -184,7 +184,7 @@ int Usage(const Options& options) {
 
 int Map(const std::string& format) {
     const auto commands = migrate::MapCommands();
-    std::cout << (format == "json" ? migrate::MapJson(commands) : migrate::MapMarkdown(commands));
+    std::cout << (format == "markdown" ? migrate::MapMarkdown(commands) : migrate::MapJson(commands));
     std::cout.flush();
     return 0;
 }
