@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/CommandDispatch.h"
+#include "migrate/CallRendering.h"
 #include "migrate/JsonValue.h"
 #include "migrate/WordTranslation.h"
 #include "migrate/ProbeWords.h"
@@ -76,11 +77,7 @@ std::vector<std::pair<std::string, std::string>> SpecialValues(const std::string
         std::vector<std::string> words = valued;
         words.back().replace(words.back().find(value), value.size(), probe);
         const WordTranslation tried = Translate(keyword, words);
-        std::string expected = becomes;
-        for (std::size_t at = expected.find(value); at != std::string::npos; at = expected.find(value, at)) {
-            expected.replace(at, value.size(), probe);
-            at += std::string(probe).size();
-        }
+        const std::string expected = ReplaceAll(becomes, value, probe);
         if (tried.line && Added(base, *tried.line) != expected) {
             special.emplace_back(probe, Added(base, *tried.line));
         }

@@ -11,7 +11,7 @@ given or work. Under Wine a check that fails, or finds a file or report missing,
 in a fresh folder. Ends with "N passed, N failed", also appended to $TOLVEX_E2E_COUNTS_FILE when set.
 """
 
-import argparse, fcntl, json, os, resource, shutil, signal, subprocess, sys, tempfile, time
+import argparse, fcntl, json, os, re, resource, shutil, signal, subprocess, sys, tempfile, time
 
 from tally import finish
 
@@ -204,7 +204,10 @@ def json_and_sarif_reports(run):
     log = json.loads(sarif)
     results = log["runs"][0]["results"]
     expect(status == 2 and [r["ruleId"] for r in results] == ["rewrite", "manual"], results)
-    rules = log["runs"][0]["tool"]["driver"]["rules"]
+    driver = log["runs"][0]["tool"]["driver"]
+    expect(log["version"] == "2.1.0" and driver["name"] == "tolvex-migrate" and
+           re.fullmatch(r"\d+\.\d+\.\d+", driver["version"]) and driver["semanticVersion"] == driver["version"], driver)
+    rules = driver["rules"]
     call_of = "A call of the legacy update program "
     expect([(r["id"], r["name"], r["defaultConfiguration"]["level"], r["shortDescription"]["text"]) for r in rules] == [
         ("rewrite", "LegacyCallRewritable", "warning", call_of + "that can be rewritten to call tolvex.exe directly, "
