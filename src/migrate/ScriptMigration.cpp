@@ -1,6 +1,7 @@
 #include "migrate/ScriptMigration.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -80,6 +81,25 @@ std::string LongLine(const std::string& text, std::size_t limit, const char* rea
 }
 
 // What must hold, for a PowerShell call, of what only the running system knows.
+// The variable that starts at text[at] ("$name", "$env:Name", "${any name}", "$(...)" as far as
+// its closing parenthesis), or nothing where the "$" starts none.
+std::string PowerShellVariableAt(const std::string& text, std::size_t at) {
+    const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+    std::size_t end = std::string::npos;
+    if (next == '{') {
+        end = text.find('}', at);
+    } else if (next == '(') {
+        end = text.find(')', at);
+    } else if (std::isalnum(static_cast<unsigned char>(next)) != 0 || next == '_') {
+        end = at + 1;
+        while (end + 1 < text.size() && (std::isalnum(static_cast<unsigned char>(text[end + 1])) != 0 ||
+                                         text[end + 1] == '_' || text[end + 1] == ':')) {
+            ++end;
+        }
+    }
+    return end == std::string::npos ? std::string() : text.substr(at, end - at + 1);
+}
+
 ValueFindings PowerShellAssumptions(const scripts::ScriptCall& call, const std::string& programText) {
     ValueFindings findings;
     for (const scripts::VariableReference& variable : call.variables) {
@@ -93,12 +113,17 @@ ValueFindings PowerShellAssumptions(const scripts::ScriptCall& call, const std::
     // PowerShell's own string. A variable there must hold nothing cmd.exe would split or act on,
     // unless it holds a space on every Windows: then the old call always ended in 9009.
     const std::string folder = programText.substr(0, std::min(programText.size(), call.name.begin - call.program.begin));
+    if (!folder.empty() && folder[0] == '\'') {
+        return findings;  // nothing expands in single quotes
+    }
     for (std::size_t at = folder.find('$'); at != std::string::npos; at = folder.find('$', at + 1)) {
-        const bool braced = at + 1 < folder.size() && folder[at + 1] == '{';
-        const std::size_t end = braced ? folder.find('}', at) : folder.find_first_of("\\/\"'`$ ", at + 1);
-        const std::string variable = folder.substr(at, end == std::string::npos ? end : end - at + (braced ? 1 : 0));
-        const std::string name = scripts::AsciiUppered(variable.substr(braced ? 2 : 1, variable.size() - (braced ? 3 : 1)));
-        if (name.compare(0, 4, "ENV:") == 0 && SetWithSpaceByWindows(name.substr(4))) {
+        const std::string variable = PowerShellVariableAt(folder, at);
+        if (variable.empty()) {
+            continue;
+        }
+        const std::string name = scripts::AsciiUppered(variable);
+        const std::size_t env = name.find("ENV:");
+        if (env != std::string::npos && SetWithSpaceByWindows(name.substr(env + 4, name.find('}') - env - 4))) {
             findings.spacedFolder = "the program's folder comes from " + variable + ", which holds a space";
         } else {
             findings.assumptions.push_back(variable + " holds no space, & | < > ^ or double quote");
