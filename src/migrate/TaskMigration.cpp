@@ -24,7 +24,7 @@ constexpr std::string_view kWhitespace = " \t\r\n";
 std::optional<scripts::ByteRange> LegacyName(const std::string& command, const std::vector<std::string>& legacyNames) {
     std::size_t begin = command.empty() || command[0] != '"' ? 0 : 1;
     std::size_t end = begin == 1 ? std::min(command.find('"', 1), command.size()) : command.size();
-    const std::size_t slash = command.find_last_of("\\/", end == 0 ? 0 : end - 1);
+    const std::size_t slash = std::string_view(command).substr(0, end).find_last_of("\\/");
     begin = slash == std::string::npos || slash < begin ? begin : slash + 1;
     if (end - begin > 4 && scripts::EqualsIgnoringCase(std::string_view(command).substr(end - 4, 4), ".exe")) {
         end -= 4;

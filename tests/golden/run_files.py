@@ -93,6 +93,7 @@ def encodings_marks_and_line_ends_are_kept(run):
 def the_diff_is_what_write_does_and_touches_nothing(run):
     run.file("a/job.bat", b"x\r\n" * 5 + CALL + b"\r\n" + b"y\r\n" * 9 + CALL)
     run.file("a/quiet.bat", b"echo nothing to do\r\n")
+    run.file("a/one.bat", b"@")  # a file of one byte is read whole, as any other
     before = os.stat(os.path.join(run.folder, "a/quiet.bat")).st_mtime_ns
     status, diff, _ = run("fix", "--legacy-name", "old", "a")
     expect(status == 1 and diff.startswith(b"--- a/a/job.bat\n+++ b/a/job.bat\n@@ -3,7 +3,7 @@\n"), f"{diff[:80]!r}")
