@@ -622,6 +622,19 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
         expect(run(*args)[0] == expected, f"{args}: status {run(*args)[0]}")
 
 
+@check()
+def usage_report_shows_five_callers_and_skips_escapes_it_cannot_decode(run):
+    five = b"".join(usage_record("2026-11-01T00:00:00.000Z", "PC-1", ["up", "-F"], f"c{i}.exe") for i in range(5))
+    six = b"".join(usage_record("2026-11-01T00:00:00.000Z", "PC-1", ["ac", "-L"], f"c{i}.exe") for i in range(6))
+    cut = b'{"args":["up","-l","\\u12"],"time":"2026-11-01T00:00:00.000Z"}\n{"args":["up","\\x41"]}\n'
+    run.file("callers.jsonl", five + six + cut)
+    status, out, _ = run("usage", "callers.jsonl")
+    out = out.replace(b"\r\n", b"\n")
+    expect(status == 1 and out.count(b"    caller: ") == 10 and out.count(b"    and ") == 1 and
+           b"    caller: c4.exe (1 run): cmd /c job.bat\n    and 1 more caller\n" in out and
+           out.endswith(b"11 records in 1 file: 2 distinct calls (0 refused) from 1 computer, 2 lines skipped\n"), f"{out!r}")
+
+
 def one_check(function, options):
     """One try of a check, in a fresh folder: [] when it passed, else [what failed]."""
     folder = tempfile.mkdtemp(prefix="tolvex-files-")
