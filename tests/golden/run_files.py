@@ -201,6 +201,9 @@ def json_and_sarif_reports(run):
     expect((call["file"], call["line"], call["column"], call["class"]) == ("s p/a.bat", 2, 3, "rewrite"), call)
     expect(call["old"] == "  " + CALL.decode() and call["new"] == "  " + NEW.decode(), call)
     expect(report["calls"][1]["new"] is None and report["errors"] == [], report)
+    run.file("bin/x.bat", b"old up\0 -F\r\n")
+    status, out, _ = run("scan", "--legacy-name", "old", "--format", "json", "bin")
+    expect(status == 2 and json.loads(out)["errors"] == ["bin/x.bat: binary file (a NUL byte at offset 6)"], f"{out!r}")
     status, sarif, _ = run("scan", "--legacy-name", "old", "--format", "sarif", "s p", "gone.bat")
     log = json.loads(sarif)
     results = log["runs"][0]["results"]
