@@ -152,7 +152,7 @@ def files_that_cannot_be_read_are_named_and_the_run_goes_on(run):
     run.file("binary.bat", b"MZ\x90\x00\x03" + CALL)
     run.file("long.bat", b"echo " + b"x" * 1_000_000 + b"\r\n" + CALL)
     run.file("edge.bat", b"rem " + b"x" * 8187 + b"\r\n" + CALL)  # 8,191 characters: read
-    run.file("over.bat", b"rem " + b"x" * 8188 + b"\r\n" + CALL)
+    run.file("over.bat", b"@echo off\r\nrem " + b"x" * 8188 + b"\r\n" + CALL)
     with open(os.path.join(run.folder, "huge.bat"), "wb") as f:
         f.truncate(100_000_000)
     run.file("long.ps1", b"#" + b"x" * 300_000 + b"\nold up -F")
@@ -167,7 +167,7 @@ def files_that_cannot_be_read_are_named_and_the_run_goes_on(run):
         "tolvex-migrate: gone.bat: no such file or folder",
         "tolvex-migrate: binary.bat: binary file (a NUL byte at offset 3)",
         "tolvex-migrate: long.bat: line 1 has 1000005 bytes, more than the 8191 cmd.exe reads",
-        "tolvex-migrate: over.bat: line 1 has 8192 bytes, more than the 8191 cmd.exe reads",
+        "tolvex-migrate: over.bat: line 2 has 8192 bytes, more than the 8191 cmd.exe reads",
         "tolvex-migrate: huge.bat: has 100000000 bytes, more than the 33554432 this tool reads",
         "tolvex-migrate: long.ps1: line 1 has 300001 bytes, more than the 262144 this tool reads",
         "tolvex-migrate: body.bat: binary file (a 0x02 byte at offset 9)",
@@ -204,6 +204,9 @@ def json_and_sarif_reports(run):
     run.file("bin/x.bat", b"old up\0 -F\r\n")
     status, out, _ = run("scan", "--legacy-name", "old", "--format", "json", "bin")
     expect(status == 2 and json.loads(out)["errors"] == ["bin/x.bat: binary file (a NUL byte at offset 6)"], f"{out!r}")
+    notes = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", "bin")[1])["runs"][0]["invocations"]
+    expect(notes[0]["toolExecutionNotifications"] == [
+        {"level": "error", "message": {"text": "bin/x.bat: binary file (a NUL byte at offset 6)"}}], notes)
     status, sarif, _ = run("scan", "--legacy-name", "old", "--format", "sarif", "s p", "gone.bat")
     log = json.loads(sarif)
     results = log["runs"][0]["results"]
@@ -278,8 +281,10 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
         "Tasks/Mixed": b"\xef\xbb\xbf" + task([("old", "up -F -l C:\\a&amp;b"), ("C:\\Tools\\other.exe", "old up -F"),
                              ("old", None)], utf16=False,
                             actions="    <ComHandler><ClassId>{X}</ClassId></ComHandler>\r\n"),
-        # A quoted folder ending in an escaped backslash before a quoted variable, which stays quoted.
-        "exports/quoted.xml": task([("old", "up -l &quot;C:\\a\\\\&quot; -m &quot;%MT%&quot;")], uri="\\Q", utf16=False),
+        # A quoted folder ending in an escaped backslash before a quoted variable, which stays
+        # quoted; lines ending in LF alone.
+        "exports/quoted.xml": task([("old", "up -l &quot;C:\\a\\\\&quot; -m &quot;%MT%&quot;")], uri="\\Q",
+                                   utf16=False).replace(b"\r\n", b"\n"),
         # Neither scripts nor tasks: passed over, not counted.
         "exports/settings.xml": b'<?xml version="1.0"?><settings>old up -F</settings>',
         "exports/README": b"old up -F\r\n",
