@@ -392,6 +392,31 @@ std::vector<std::string> FolderReferences(const std::string& folder) {
     return references;
 }
 
+// What the program's folder (the text before its name) holds: into `held`, and into
+// `spacedFolder` the clause naming a variable whose space is all that stands in the way.
+void CheckFolder(const ValueCheck& check, const std::string& folder, std::size_t line, Held& held,
+                 std::string& spacedFolder) {
+    if (folder.find_first_not_of('"') == std::string::npos) {
+        held.assumptions.insert(kOnPath);
+        return;
+    }
+    // tolvex-legacy names its folder unquoted, so a value with a space there has always ended in
+    // 9009. Where the script quotes the program, the new call starts tolvex.exe from that folder:
+    // the space is then the one thing that changes, which the reason says.
+    const bool quotedProgram = folder[0] == '"';
+    for (const std::string& reference : FolderReferences(folder)) {
+        Held value = check.Reference(reference, false, line, 0);
+        if (quotedProgram && !value.review.empty()) {
+            const Held inQuotes = check.Reference(reference, true, line, 0);
+            if (inQuotes.review.empty()) {
+                spacedFolder = "the program's folder comes from " + reference + ", which holds a space";
+                value = InQuotedFolder(inQuotes);
+            }
+        }
+        Merge(held, value);
+    }
+}
+
 }  // namespace
 
 ValueFindings CheckBatchValues(const ScriptCall& call, const std::string& programText, const BatchFacts& facts) {
@@ -437,25 +462,7 @@ ValueFindings CheckBatchValues(const ScriptCall& call, const std::string& progra
     // The folder is what stands before the name: "C:\\Tools\\", or a reference alone, as in
     // %~dp0old.exe, whose value ends in a backslash.
     const std::string folder = programText.substr(0, std::min(programText.size(), call.name.begin - call.program.begin));
-    if (folder.find_first_not_of('"') == std::string::npos) {
-        held.assumptions.insert(kOnPath);
-    } else {
-        // tolvex-legacy names its folder unquoted, so a value with a space there has always ended
-        // in 9009. Where the script quotes the program, the new call starts tolvex.exe from that
-        // folder: the space is then the one thing that changes, which the reason says.
-        const bool quotedProgram = folder[0] == '"';
-        for (const std::string& reference : FolderReferences(folder)) {
-            Held value = check.Reference(reference, false, call.line, 0);
-            if (quotedProgram && !value.review.empty()) {
-                const Held inQuotes = check.Reference(reference, true, call.line, 0);
-                if (inQuotes.review.empty()) {  // its space was all that stood in the way
-                    findings.spacedFolder = "the program's folder comes from " + reference + ", which holds a space";
-                    value = InQuotedFolder(inQuotes);
-                }
-            }
-            Merge(held, value);
-        }
-    }
+    CheckFolder(check, folder, call.line, held, findings.spacedFolder);
     findings.review = held.review;
     findings.assumptions = Render(held.assumptions);
     return findings;
