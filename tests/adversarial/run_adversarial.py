@@ -236,8 +236,10 @@ def main():
             if expect is not None and not problems and \
                     {c["class"] for c in calls} != set(filter(None, expect.split(","))):
                 problems.append(f"classes {[c['class'] for c in calls]}, the case expects {expect}")
+            # A rewrite may differ where its reason says it may: a value that breaks what it
+            # assumes, or the folder with a space that tolvex-legacy never ran tolvex.exe from.
             if problems and opts.get("assume") == "yes" and rewrites and \
-                    all("; exact if " in c["why"] for c in rewrites):
+                    all("; exact if " in c["why"] or "could not (9009)" in c["why"] for c in rewrites):
                 assumed += 1
                 print(f"ASSUMED {name}: differs, as its rewrite states: {rewrites[0]['why']}")
                 passed += 1
