@@ -296,9 +296,23 @@ bool IsPathSeparator(char c) {
 
 bool AppendLine(const std::string& path, const std::string& line) {
     // Append access alone: every write lands at the end of the file, whoever else is writing.
-    const Handle file(CreateFileW(Utf8ToWide(path).c_str(), FILE_APPEND_DATA,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A virus scanner or a backup agent may hold the file for a moment without sharing it: a few
+    // short tries, so that the record is not lost to it.
+    const std::wstring name = Utf8ToWide(path);
+    constexpr int kTries = 10;
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    for (int attempt = 1; attempt <= kTries && opened == INVALID_HANDLE_VALUE; ++attempt) {
+        opened = CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = GetLastError();
+        if (opened == INVALID_HANDLE_VALUE && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
+            break;
+        }
+        if (opened == INVALID_HANDLE_VALUE) {
+            Sleep(10);
+        }
+    }
+    const Handle file(opened);
     if (!file.Valid()) {
         return false;
     }
