@@ -80,7 +80,6 @@ std::string LongLine(const std::string& text, std::size_t limit, const char* rea
     return std::string();
 }
 
-// What must hold, for a PowerShell call, of what only the running system knows.
 // The variable that starts at text[at] ("$name", "$env:Name", "${any name}", "$(...)" as far as
 // its closing parenthesis), or nothing where the "$" starts none.
 std::string PowerShellVariableAt(const std::string& text, std::size_t at) {
@@ -100,6 +99,7 @@ std::string PowerShellVariableAt(const std::string& text, std::size_t at) {
     return end == std::string::npos ? std::string() : text.substr(at, end - at + 1);
 }
 
+// What must hold, for a PowerShell call, of what only the running system knows.
 ValueFindings PowerShellAssumptions(const scripts::ScriptCall& call, const std::string& programText) {
     ValueFindings findings;
     for (const scripts::VariableReference& variable : call.variables) {
