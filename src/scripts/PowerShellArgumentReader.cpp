@@ -225,6 +225,15 @@ void PowerShellArgumentReader::ScanRedirection(ScriptCall& call) {
     words.ScanArgumentElement(target, scratch, false);
 }
 
+bool PowerShellArgumentReader::SkipStopParsingCommand() {
+    if (!StopParsingAt(scan.pos)) {
+        return false;
+    }
+    scan.pos += 3;
+    SkipVerbatim();
+    return true;
+}
+
 bool PowerShellArgumentReader::StopParsingAt(std::size_t pos) const {
     const PowerShellText& text = scan.text;
     return text.At(pos) == '-' && text.At(pos + 1) == '-' && text.At(pos + 2) == '%' &&

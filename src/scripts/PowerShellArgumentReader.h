@@ -33,6 +33,10 @@ public:
     // is reported to `found` as an indirect call.
     void ScanArguments(ScriptCall& call, CommandKind kind);
 
+    // At a command named "--%", as in "& --% x": PowerShell takes the rest of the line (up to a
+    // '|' or "&&") as its one verbatim argument. Moves past both and returns true; false elsewhere.
+    bool SkipStopParsingCommand();
+
 private:
     // What reading the arguments of Start-Process or Invoke-Expression remembers.
     struct OtherCommand {

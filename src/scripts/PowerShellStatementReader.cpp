@@ -330,11 +330,12 @@ bool PowerShellStatementReader::SkipOperator() {
     return true;
 }
 
-// = += -= *= /= %= ??=
+// = += -= *= /= %= ??=. PowerShell has no "==": in "$a == old" the first '=' assigns and the
+// second starts a command named "=".
 std::size_t PowerShellStatementReader::AssignmentLength(std::size_t pos) const {
     const char c = scan.text.At(pos);
     if (c == '=') {
-        return scan.text.At(pos + 1) == '=' ? 0 : 1;
+        return 1;
     }
     if ((c == '+' || c == '-' || c == '*' || c == '/' || c == '%') && scan.text.At(pos + 1) == '=') {
         return 2;

@@ -54,7 +54,10 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
         arguments.ScanArguments(scratch, CommandKind::kOther);
         return kNoCall;
     }
-    return scan.AtCommandEnd() ? kNoCall : ScanCommand();
+    if (scan.AtCommandEnd() || arguments.SkipStopParsingCommand()) {
+        return kNoCall;
+    }
+    return ScanCommand();
 }
 
 // ( ) after & or . : true when a string in it names the program, as in (Join-Path $d old.exe).
