@@ -88,6 +88,16 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
                 last = ScanVerbatim(call);
                 break;
             }
+            const std::size_t escapedStop = EscapedStopParsingLength(scan.pos);
+            if (escapedStop > 0) {
+                // PowerShell's parser reads the escapes away and still stops parsing there: the
+                // rest of the line is as written, "; old co" in "old -`-% ; old co" included.
+                Review(call, kQuotedStopParsing);
+                scan.pos += escapedStop;
+                SkipVerbatim();
+                last = scan.pos;
+                break;
+            }
             const bool quotedStop = QuotedStopParsingAt(scan.pos);
             const std::size_t argument = scan.pos;
             ScanOneArgument(call, kind, other);
@@ -234,10 +244,36 @@ bool PowerShellArgumentReader::SkipStopParsingCommand() {
     return true;
 }
 
+std::size_t PowerShellArgumentReader::EscapedStopParsingLength(std::size_t pos) const {
+    const PowerShellText& text = scan.text;
+    std::size_t p = pos;
+    bool escaped = false;
+    for (const char expected : {'-', '-', '%'}) {
+        if (text.At(p) == '`') {
+            escaped = true;
+            ++p;
+        }
+        if (text.At(p) != expected) {
+            return 0;
+        }
+        ++p;
+    }
+    return escaped && EndsStopParsingToken(p) ? p - pos : 0;
+}
+
 bool PowerShellArgumentReader::StopParsingAt(std::size_t pos) const {
     const PowerShellText& text = scan.text;
-    return text.At(pos) == '-' && text.At(pos + 1) == '-' && text.At(pos + 2) == '%' &&
-           (pos + 3 >= text.Size() || text.SpaceLength(pos + 3) > 0 || text.NewlineLength(pos + 3) > 0);
+    return text.At(pos) == '-' && text.At(pos + 1) == '-' && text.At(pos + 2) == '%' && EndsStopParsingToken(pos + 3);
+}
+
+// A --% is the stop-parsing token when a space, the line's end or a character that always starts
+// a new token follows it: "--%; old co" passes "; old co" on as written, "--%x" is an argument.
+bool PowerShellArgumentReader::EndsStopParsingToken(std::size_t pos) const {
+    const PowerShellText& text = scan.text;
+    if (pos >= text.Size() || text.SpaceLength(pos) > 0 || text.NewlineLength(pos) > 0) {
+        return true;
+    }
+    return std::string_view(",(){};|&").find(text.At(pos)) != std::string_view::npos;
 }
 
 // After --% the rest of the line goes on as written, up to a '|' or "&&" outside double quotes;

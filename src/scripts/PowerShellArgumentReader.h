@@ -50,6 +50,10 @@ private:
     std::size_t RedirectionLength(std::size_t pos, char& stream, char& merge) const;
     void ScanRedirection(ScriptCall& call);
     bool StopParsingAt(std::size_t pos) const;
+    // The length of "-`-%", "`--%" or another --% with backtick escapes, then a space or the
+    // line's end, at `pos`; 0 for anything else.
+    std::size_t EscapedStopParsingLength(std::size_t pos) const;
+    bool EndsStopParsingToken(std::size_t pos) const;
     std::size_t ScanVerbatim(ScriptCall& call);
     bool QuotedStopParsingAt(std::size_t pos) const;
     bool BlockStatementEnds(std::size_t blockBegin, std::size_t next) const;

@@ -32,16 +32,6 @@ void PowerShellCursor::SkipInlineBeforeCommand() {
     }
 }
 
-bool PowerShellCursor::SkipStrayBracket() {
-    if (text.At(pos) != ']') {
-        return false;
-    }
-    while (!AtCommandEnd()) {
-        ++pos;
-    }
-    return true;
-}
-
 void PowerShellCursor::SkipInline() {
     while (pos < text.Size()) {
         std::size_t length = text.SpaceLength(pos);

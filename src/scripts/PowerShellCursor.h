@@ -43,9 +43,6 @@ struct PowerShellCursor {
     void SkipInline();
     // SkipInline, and an escaped space ("` "), which PowerShell reads as space before a command.
     void SkipInlineBeforeCommand();
-    // A ] where a command would start: PowerShell 7.6's parser reads it and the rest of its
-    // command as no command. Skips them; false when there is none.
-    bool SkipStrayBracket();
     // Skips spaces, comments and line ends.
     void SkipLines();
     // Skips spaces, comments, line ends and semicolons between statements.

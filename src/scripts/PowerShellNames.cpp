@@ -1,6 +1,7 @@
 #include "scripts/PowerShellNames.h"
 
 #include "scripts/AsciiCase.h"
+#include "scripts/PowerShellReasons.h"
 
 namespace scripts {
 
@@ -56,9 +57,12 @@ bool PowerShellNames::IsProgramPath(std::string_view path, NameMatch& match) con
     return true;
 }
 
-bool PowerShellNames::NamesProgramOnceUnescaped(std::string_view path, std::string_view value) const {
+const char* PowerShellNames::HiddenNameReason(std::string_view path, std::string_view value) const {
     NameMatch match;
-    return path.find('`') != std::string_view::npos && !IsProgramPath(path, match) && IsProgramPath(value, match);
+    if (path == value || IsProgramPath(path, match) || !IsProgramPath(value, match)) {
+        return nullptr;
+    }
+    return path.find('`') != std::string_view::npos ? kEscapedName : kQuotedName;
 }
 
 bool PowerShellNames::FileNameStartsWithQuote(std::string_view path) {

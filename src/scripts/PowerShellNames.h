@@ -26,9 +26,10 @@ public:
     // program: its file name, after the last '\' or '/' and without quotes, is a name or a name
     // with ".exe". Offsets in `match` are into `path`.
     bool IsProgramPath(std::string_view path, NameMatch& match) const;
-    // True when `path`, as written, names no program but `value`, the same token with its
-    // backtick escapes read away as PowerShell does ("o`ld"), does.
-    bool NamesProgramOnceUnescaped(std::string_view path, std::string_view value) const;
+    // Why a command is left for review when `path`, as written, names no program but `value`,
+    // the same token as PowerShell reads it, does: backtick escapes ("o`ld") or quotes (ol"d")
+    // hide the name. Null when the written path names the program or the value names none.
+    const char* HiddenNameReason(std::string_view path, std::string_view value) const;
     // True when the file name of `path` (after the last '\' or '/') starts with a quote.
     static bool FileNameStartsWithQuote(std::string_view path);
 

@@ -33,6 +33,7 @@ inline constexpr const char* kEscape = "an escape (`0, `e or `u) that Windows Po
 inline constexpr const char* kBrokenContinuation = "a backtick followed by a space (a broken line continuation)";
 inline constexpr const char* kTightContinuation = "a backtick ends a line right after an argument, which PowerShell keeps in the argument instead of continuing the line";
 inline constexpr const char* kEscapedName = "a backtick escape in the program's name";
+inline constexpr const char* kQuotedName = "quotes inside the program's name";
 inline constexpr const char* kParameterLiteral =
     "an argument like -a$b or -a`n, which PowerShell 7 passes as written";
 inline constexpr const char* kQuotedStopParsing =

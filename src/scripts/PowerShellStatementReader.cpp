@@ -140,11 +140,16 @@ std::size_t PowerShellStatementReader::ScanPipelineElement() {
             return kNoCall;
         }
         const char c = scan.text.At(scan.pos);
-        if (scan.SkipStrayBracket()) {
+        if (c == ']') {
+            // PowerShell reads a ']' there as a command's whole name, whatever follows it:
+            // "]-x\old up" runs "]" with the parameter -x\old.
+            ScriptCall scratch;
+            scratch.program = {scan.pos, scan.pos + 1};
+            ++scan.pos;
+            arguments.ScanArguments(scratch, CommandKind::kOther);
             return kNoCall;
         }
-        const bool dotSource =
-            c == '.' && (scan.text.SpaceLength(scan.pos + 1) > 0 || scan.text.ContinuationLength(scan.pos + 1) > 0);
+        const bool dotSource = c == '.' && DotSourcesAt(scan.pos + 1);
         if (c == '&' || dotSource) {
             ++scan.pos;
             scan.SkipInlineBeforeCommand();
@@ -161,6 +166,14 @@ std::size_t PowerShellStatementReader::ScanPipelineElement() {
         scan.pos = keywordEnd;
         found.capture = kValue;
     }
+}
+
+// Whether a '.' before `pos` that starts a command dot-sources what follows: ". x", ".'x'",
+// ".{ }", ".$x" and ".(x)" do; ".x", ".\x" and ".@x" are commands of that name.
+bool PowerShellStatementReader::DotSourcesAt(std::size_t pos) const {
+    const char c = scan.text.At(pos);
+    return scan.text.SpaceLength(pos) > 0 || scan.text.ContinuationLength(pos) > 0 ||
+           scan.text.QuoteAt(pos) != QuoteKind::kNone || c == '{' || c == '(' || c == '$';
 }
 
 // After return, throw and exit a pipeline follows, whose output is their value.
@@ -321,8 +334,13 @@ bool PowerShellStatementReader::SkipOperator() {
     const std::size_t dash = scan.text.DashLength(scan.pos);
     if (dash > 0) {
         scan.pos += dash;
-        while (scan.text.IsNameChar(scan.pos)) {
-            ++scan.pos;
+        // "-eq", "-replace": every named operator is letters. In "5 -7" the dash is a minus and
+        // 7 the operand, which ends the expression at the line's end.
+        const char first = AsciiLower(scan.text.At(scan.pos));
+        if (first >= 'a' && first <= 'z') {
+            while (scan.text.IsNameChar(scan.pos)) {
+                ++scan.pos;
+            }
         }
         return true;
     }

@@ -39,6 +39,7 @@ private:
     void ScanPipeline();
     bool PipeFollows();
     std::size_t ScanPipelineElement();
+    bool DotSourcesAt(std::size_t pos) const;
     std::size_t PipelineKeywordEnd(std::size_t pos) const;
     bool StartsCommandName(std::size_t pos) const;
 

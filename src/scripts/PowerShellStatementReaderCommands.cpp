@@ -28,8 +28,12 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
         if (PowerShellNames::FileNameStartsWithQuote(scan.text.Slice(b, e))) {
             e = b;  // in a string a quote is a character of the file name, which is then no program's
         }
-        const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(b, e), program.value);
-        return FinishCommand({begin, scan.pos}, b, e, escaped ? kEscapedName : "", problemsBefore);
+        // In a string a quote is a character of the name: only an escape can hide the program.
+        const std::string_view written = scan.text.Slice(b, e);
+        const char* const hidden = written.find('`') != std::string_view::npos
+                                       ? found.names.HiddenNameReason(written, program.value)
+                                       : nullptr;
+        return FinishCommand({begin, scan.pos}, b, e, hidden != nullptr ? hidden : "", problemsBefore);
     }
     std::string variable;
     if (c == '$' && ToolVariableAt(variable)) {
@@ -113,8 +117,10 @@ std::size_t PowerShellStatementReader::ScanCommand() {
     if (parameter && dot != std::string_view::npos) {
         end = begin + dot;  // "-D.\old" is the command -D: a parameter token ends at a dot ("-.\old" is a path)
     }
-    const bool escaped = found.names.NamesProgramOnceUnescaped(scan.text.Slice(begin, end), program.value);
-    return FinishCommand({begin, scan.pos}, begin, end, escaped ? kEscapedName : "", problemsBefore);
+    // The value is the whole token's, which a name cut at its dot is not.
+    const char* const hidden =
+        end == scan.pos ? found.names.HiddenNameReason(scan.text.Slice(begin, end), program.value) : nullptr;
+    return FinishCommand({begin, scan.pos}, begin, end, hidden != nullptr ? hidden : "", problemsBefore);
 }
 
 std::size_t PowerShellStatementReader::RedirectionAtNameLength(std::size_t pos) const {
