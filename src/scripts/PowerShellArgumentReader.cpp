@@ -84,18 +84,9 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
                 Review(call, kRedirectionBetween);
             }
             first = first == kNoArgument ? scan.pos : first;
-            if (StopParsingAt(scan.pos)) {
-                last = ScanVerbatim(call);
-                break;
-            }
-            const std::size_t escapedStop = EscapedStopParsingLength(scan.pos);
-            if (escapedStop > 0) {
-                // PowerShell's parser reads the escapes away and still stops parsing there: the
-                // rest of the line is as written, "; old co" in "old -`-% ; old co" included.
-                Review(call, kQuotedStopParsing);
-                scan.pos += escapedStop;
-                SkipVerbatim();
-                last = scan.pos;
+            const std::size_t verbatimEnd = ScanStopParsing(call);
+            if (verbatimEnd > 0) {
+                last = verbatimEnd;
                 break;
             }
             const bool quotedStop = QuotedStopParsingAt(scan.pos);
@@ -242,6 +233,22 @@ bool PowerShellArgumentReader::SkipStopParsingCommand() {
     scan.pos += 3;
     SkipVerbatim();
     return true;
+}
+
+std::size_t PowerShellArgumentReader::ScanStopParsing(ScriptCall& call) {
+    if (StopParsingAt(scan.pos)) {
+        return ScanVerbatim(call);
+    }
+    const std::size_t escapedStop = EscapedStopParsingLength(scan.pos);
+    if (escapedStop == 0) {
+        return 0;
+    }
+    // PowerShell's parser reads the escapes away and still stops parsing there: the rest of the
+    // line is as written, "; old co" in "old -`-% ; old co" included.
+    Review(call, kQuotedStopParsing);
+    scan.pos += escapedStop;
+    SkipVerbatim();
+    return scan.pos;
 }
 
 std::size_t PowerShellArgumentReader::EscapedStopParsingLength(std::size_t pos) const {

@@ -49,6 +49,9 @@ private:
     void NoteOtherArgument(CommandKind kind, std::size_t begin, OtherCommand& other);
     std::size_t RedirectionLength(std::size_t pos, char& stream, char& merge) const;
     void ScanRedirection(ScriptCall& call);
+    // At a --%, plain or written with escapes: reads the rest of the line as written and returns
+    // where it ends; 0 elsewhere.
+    std::size_t ScanStopParsing(ScriptCall& call);
     bool StopParsingAt(std::size_t pos) const;
     // The length of "-`-%", "`--%" or another --% with backtick escapes, then a space or the
     // line's end, at `pos`; 0 for anything else.
