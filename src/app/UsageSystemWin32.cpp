@@ -301,16 +301,15 @@ bool AppendLine(const std::string& path, const std::string& line) {
     const std::wstring name = Utf8ToWide(path);
     constexpr int kTries = 10;
     HANDLE opened = INVALID_HANDLE_VALUE;
-    for (int attempt = 1; attempt <= kTries && opened == INVALID_HANDLE_VALUE; ++attempt) {
+    for (int attempt = 1; attempt <= kTries; ++attempt) {
         opened = CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         const DWORD error = GetLastError();
-        if (opened == INVALID_HANDLE_VALUE && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
+        if (opened != INVALID_HANDLE_VALUE || attempt == kTries ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)) {
             break;
         }
-        if (opened == INVALID_HANDLE_VALUE) {
-            Sleep(10);
-        }
+        Sleep(10);
     }
     const Handle file(opened);
     if (!file.Valid()) {

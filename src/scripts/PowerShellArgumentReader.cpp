@@ -227,50 +227,41 @@ void PowerShellArgumentReader::ScanRedirection(ScriptCall& call) {
 }
 
 bool PowerShellArgumentReader::SkipStopParsingCommand() {
-    if (!StopParsingAt(scan.pos)) {
+    if (StopParsingLength(scan.pos) != kPlainStopParsing) {
         return false;
     }
-    scan.pos += 3;
+    scan.pos += kPlainStopParsing;
     SkipVerbatim();
     return true;
 }
 
 std::size_t PowerShellArgumentReader::ScanStopParsing(ScriptCall& call) {
-    if (StopParsingAt(scan.pos)) {
+    const std::size_t length = StopParsingLength(scan.pos);
+    if (length == kPlainStopParsing) {
         return ScanVerbatim(call);
     }
-    const std::size_t escapedStop = EscapedStopParsingLength(scan.pos);
-    if (escapedStop == 0) {
+    if (length == 0) {
         return 0;
     }
     // PowerShell's parser reads the escapes away and still stops parsing there: the rest of the
     // line is as written, "; old co" in "old -`-% ; old co" included.
     Review(call, kQuotedStopParsing);
-    scan.pos += escapedStop;
+    scan.pos += length;
     SkipVerbatim();
     return scan.pos;
 }
 
-std::size_t PowerShellArgumentReader::EscapedStopParsingLength(std::size_t pos) const {
+std::size_t PowerShellArgumentReader::StopParsingLength(std::size_t pos) const {
     const PowerShellText& text = scan.text;
     std::size_t p = pos;
-    bool escaped = false;
     for (const char expected : {'-', '-', '%'}) {
-        if (text.At(p) == '`') {
-            escaped = true;
-            ++p;
-        }
+        p += text.At(p) == '`' ? 1 : 0;
         if (text.At(p) != expected) {
             return 0;
         }
         ++p;
     }
-    return escaped && EndsStopParsingToken(p) ? p - pos : 0;
-}
-
-bool PowerShellArgumentReader::StopParsingAt(std::size_t pos) const {
-    const PowerShellText& text = scan.text;
-    return text.At(pos) == '-' && text.At(pos + 1) == '-' && text.At(pos + 2) == '%' && EndsStopParsingToken(pos + 3);
+    return EndsStopParsingToken(p) ? p - pos : 0;
 }
 
 // A --% is the stop-parsing token when a space, the line's end or a character that always starts
@@ -287,7 +278,7 @@ bool PowerShellArgumentReader::EndsStopParsingToken(std::size_t pos) const {
 // only %NAME% expands. The words are the C runtime's split of it. Returns the end of its scan.text.
 std::size_t PowerShellArgumentReader::ScanVerbatim(ScriptCall& call) {
     call.stopParsing = true;
-    scan.pos += 3;
+    scan.pos += kPlainStopParsing;
     const std::size_t begin = scan.pos;
     SkipVerbatim();
     std::size_t end = scan.pos;

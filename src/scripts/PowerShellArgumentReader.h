@@ -38,6 +38,8 @@ public:
     bool SkipStopParsingCommand();
 
 private:
+    static constexpr std::size_t kPlainStopParsing = 3;  // "--%"
+
     // What reading the arguments of Start-Process or Invoke-Expression remembers.
     struct OtherCommand {
         bool afterArgumentList = false;
@@ -52,10 +54,9 @@ private:
     // At a --%, plain or written with escapes: reads the rest of the line as written and returns
     // where it ends; 0 elsewhere.
     std::size_t ScanStopParsing(ScriptCall& call);
-    bool StopParsingAt(std::size_t pos) const;
-    // The length of "-`-%", "`--%" or another --% with backtick escapes, then a space or the
-    // line's end, at `pos`; 0 for anything else.
-    std::size_t EscapedStopParsingLength(std::size_t pos) const;
+    // The length of the stop-parsing token at `pos`: kPlainStopParsing for "--%", more for one
+    // written with backtick escapes ("-`-%"); 0 for anything else.
+    std::size_t StopParsingLength(std::size_t pos) const;
     bool EndsStopParsingToken(std::size_t pos) const;
     std::size_t ScanVerbatim(ScriptCall& call);
     bool QuotedStopParsingAt(std::size_t pos) const;
