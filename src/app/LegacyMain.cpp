@@ -13,7 +13,7 @@
 int RunLegacyMain(int count, char** arguments) {
     const ArgumentCopyTable copies(count, arguments);
     BlankArguments(count, arguments);
-    const UsageRecorder usage;
+    UsageRecorder usage;
 
     const Parameters parameters(count, copies.Entries());
     const TranslationContext context{std::cout, SystemDriveFromEnvironment()};

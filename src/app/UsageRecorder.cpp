@@ -43,23 +43,58 @@ std::string UsageLogFile(const std::string& setting, const std::string& computer
 }
 
 UsageRecorder::UsageRecorder() : target(usage::LogSetting()) {
-    if (target) {
-        startTime = usage::UtcTime();
+    if (!target) {
+        return;
+    }
+    try {
+        caller.time = usage::UtcTime();
+        lookup = std::thread([this] { LookUpCaller(); });
+    } catch (...) {
+        // No thread to be had: Finish looks the caller up itself.
+    }
+}
+
+UsageRecorder::~UsageRecorder() {
+    WaitForCaller();
+}
+
+void UsageRecorder::LookUpCaller() noexcept {
+    try {
+        caller.computer = usage::ComputerName();
+        caller.user = usage::UserName();
+        caller.pid = usage::ProcessId();
+        caller.cwd = usage::CurrentDirectory();
+        caller.parent = usage::Parent();
+        callerKnown = true;
+    } catch (...) {
+        // Out of memory: the record is dropped.
+    }
+}
+
+void UsageRecorder::WaitForCaller() noexcept {
+    if (lookup.joinable()) {
+        try {
+            lookup.join();
+        } catch (...) {
+            // join fails only for a thread that cannot be joined, and this one can.
+        }
     }
 }
 
 void UsageRecorder::Finish(int count, const char* const* arguments, const std::string& systemDrive,
-                           int status) const noexcept {
+                           int status) noexcept {
     if (!target || count < 1) {
         return;
     }
+    WaitForCaller();
+    if (!callerKnown && !caller.time.empty()) {
+        LookUpCaller();
+    }
+    if (!callerKnown) {
+        return;
+    }
     try {
-        UsageRecord record;
-        record.time = startTime;
-        record.computer = usage::ComputerName();
-        record.user = usage::UserName();
-        record.pid = usage::ProcessId();
-        record.cwd = usage::CurrentDirectory();
+        UsageRecord record = caller;
         std::vector<std::string> hidden;
         const std::vector<std::string> masked =
             MaskPasswords(std::vector<std::string>(arguments + 1, arguments + count), hidden);
@@ -70,7 +105,6 @@ void UsageRecorder::Finish(int count, const char* const* arguments, const std::s
             value = usage::ArgumentToUtf8(value);
         }
         // The caller's command line usually holds this very call, passwords and all.
-        record.parent = usage::Parent();
         if (record.parent.commandLine) {
             record.parent.commandLine = MaskPasswordsInText(*record.parent.commandLine, hidden);
         }

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Checks that tolvex-migrate finds exactly the legacy calls PowerShell's own parser finds.
 
-Usage: tests/scripts/powershell_parser.py --program tolvex-migrate --pwsh pwsh [--count N] [--seed S] [--keep DIR]
+Usage: tests/scripts/powershell_parser.py --program tolvex-migrate --pwsh pwsh [--per-row N] [--seed S] [--keep DIR]
 
 The scripts: every snippet of powershell_calls.txt, every [ps1] row of ../golden/migrate.txt, the
-PowerShell seeds of fuzz/migrate-corpus/, and COUNT variants of them (default 3000, from SEED): a
-random mix of quotes, backticks, brackets, here-strings, comments, --%, continuations, splatting,
-line ends and more calls inserted at random places, and whole scripts nested in blocks, loops,
-pipelines, strings and assignments. One pwsh run (powershell_commands.ps1) parses them all with
+PowerShell seeds of fuzz/migrate-corpus/, and N variants of each (default 8, from SEED): a random
+mix of quotes, backticks, brackets, here-strings, comments, --%, continuations, splatting, line ends
+and more calls inserted at random places, another snippet appended, and whole scripts nested in
+blocks, loops, pipelines, strings and assignments. A snippet's variants depend on its own text and
+the seed alone, so that a new row adds its variants and leaves every other one as it was. One pwsh run (powershell_commands.ps1) parses them all with
 [System.Management.Automation.Language.Parser]::ParseInput; one `tolvex-migrate scan --format json
 --legacy-name old` reads the same files.
 
@@ -24,7 +25,7 @@ kept there and read back on the next run (the reader is run and compared every t
 Exits 0 when all agree, 1 on a disagreement, 77 (skipped) when pwsh is missing, 2 on a set-up error.
 """
 
-import argparse, hashlib, json, os, random, re, shutil, subprocess, sys, tempfile, time
+import argparse, hashlib, json, os, random, re, shutil, subprocess, sys, tempfile, time, zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -61,10 +62,16 @@ def table_snippets():
     return scripts
 
 
-def variant(rng, bases):
-    text = rng.choice(bases)
+def partner(rng, bases):
+    """A snippet to append, picked by a hash rather than by position: a new row of the tables is
+    picked only where its own hash comes first."""
+    token = str(rng.random()).encode()
+    return min(bases, key=lambda other: zlib.crc32(other.encode("utf-8", "surrogatepass"), zlib.crc32(token)))
+
+
+def variant(rng, text, bases):
     if rng.random() < 0.3:
-        text += rng.choice(["\n", "; ", "\r\n"]) + rng.choice(bases)
+        text += rng.choice(["\n", "; ", "\r\n"]) + partner(rng, bases)
     for _ in range(rng.choice([0, 1, 1, 2, 3])):
         at = rng.randrange(len(text) + 1)
         text = text[:at] + rng.choice(PIECES) + text[at:]
@@ -124,7 +131,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--program", required=True, help="tolvex-migrate (native build)")
     parser.add_argument("--pwsh", required=True, help="PowerShell 7 (build/pwsh/pwsh)")
-    parser.add_argument("--count", type=int, default=3000, help="generated variants (default 3000)")
+    parser.add_argument("--per-row", type=int, default=8, help="variants of each snippet (default 8)")
     parser.add_argument("--seed", type=int, default=17, help="seed of the variants (default 17)")
     parser.add_argument("--keep", help="copy the scripts that disagree into this folder")
     parser.add_argument("--cache", help="keep PowerShell's answers in this folder")
@@ -134,8 +141,12 @@ def main():
         return 77
     started, folder = time.time(), tempfile.mkdtemp(prefix="tolvex-pwsh-parser-")
     try:
-        bases, rng = table_snippets(), random.Random(options.seed)
-        scripts = bases + [variant(rng, bases) for _ in range(options.count)]
+        bases = table_snippets()
+        variants = []
+        for base in bases:
+            rng = random.Random(f"{options.seed}:{base}")
+            variants += [variant(rng, base, bases) for _ in range(options.per_row)]
+        scripts = bases + variants
         names = [f"{i:06d}.ps1" for i in range(len(scripts))]
         for name, text in zip(names, scripts):
             with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
@@ -164,7 +175,7 @@ def main():
                 if options.keep:
                     os.makedirs(options.keep, exist_ok=True)
                     shutil.copyfile(os.path.join(folder, name), os.path.join(options.keep, name))
-        print(f"{len(scripts)} scripts ({len(bases)} from the tables, {options.count} variants, seed {options.seed}): "
+        print(f"{len(scripts)} scripts ({len(bases)} from the tables, {len(variants)} variants, seed {options.seed}): "
               f"{compared} compared, {len(scripts) - compared} not parsed by PowerShell; {calls} calls; "
               f"{failed} disagree; {time.time() - started:.1f} s")
         return 1 if failed else 0
