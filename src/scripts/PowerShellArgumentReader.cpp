@@ -297,7 +297,7 @@ bool PowerShellArgumentReader::ArgumentEndsCommand(CommandKind kind, std::size_t
     while (scan.text.SpaceLength(next) > 0) {
         next += scan.text.SpaceLength(next);
     }
-    if (quotedStop && scan.text.DashLength(next) > 0) {
+    if (quotedStop && StartsParameter(next)) {
         SkipVerbatim();
         return true;
     }
@@ -318,6 +318,23 @@ bool PowerShellArgumentReader::BlockStatementEnds(std::size_t blockBegin, std::s
     const std::string_view word = scan.text.Slice(next, end);
     constexpr std::array<std::string_view, 6> kGoOn = {"else", "elseif", "catch", "finally", "while", "until"};
     return std::none_of(kGoOn.begin(), kGoOn.end(), [word](std::string_view w) { return EqualsIgnoringCase(word, w); });
+}
+
+// A parameter token ("-Name", which a quote inside would make a plain word instead: "-F'x'"):
+// what PowerShell has already read when it takes a quoted --% as the stop-parsing token, so
+// that the text after it is passed as it stands.
+bool PowerShellArgumentReader::StartsParameter(std::size_t pos) const {
+    const PowerShellText& text = scan.text;
+    const std::size_t dash = text.DashLength(pos);
+    const char first = text.At(pos + dash);
+    if (dash == 0 || !text.IsNameChar(pos + dash) || (first >= '0' && first <= '9')) {
+        return false;
+    }
+    std::size_t end = pos + dash;
+    while (text.IsNameChar(end)) {
+        ++end;
+    }
+    return text.QuoteAt(end) == QuoteKind::kNone;
 }
 
 bool PowerShellArgumentReader::QuotedStopParsingAt(std::size_t pos) const {

@@ -59,6 +59,7 @@ private:
     std::size_t StopParsingLength(std::size_t pos) const;
     bool EndsStopParsingToken(std::size_t pos) const;
     std::size_t ScanVerbatim(ScriptCall& call);
+    bool StartsParameter(std::size_t pos) const;
     bool QuotedStopParsingAt(std::size_t pos) const;
     bool BlockStatementEnds(std::size_t blockBegin, std::size_t next) const;
     bool ArgumentEndsCommand(CommandKind kind, std::size_t argument, bool quotedStop);

@@ -169,11 +169,12 @@ std::size_t PowerShellStatementReader::ScanPipelineElement() {
 }
 
 // Whether a '.' before `pos` that starts a command dot-sources what follows: ". x", ".'x'",
-// ".{ }", ".$x" and ".(x)" do; ".x", ".\x" and ".@x" are commands of that name.
+// ".{ }", ".$x" and ".(x)" do; ".x", ".\x", ".@x" and a dot before a typographic quote are
+// commands of that name.
 bool PowerShellStatementReader::DotSourcesAt(std::size_t pos) const {
     const char c = scan.text.At(pos);
-    return scan.text.SpaceLength(pos) > 0 || scan.text.ContinuationLength(pos) > 0 ||
-           scan.text.QuoteAt(pos) != QuoteKind::kNone || c == '{' || c == '(' || c == '$';
+    return scan.text.SpaceLength(pos) > 0 || scan.text.ContinuationLength(pos) > 0 || c == '\'' || c == '"' ||
+           c == '{' || c == '(' || c == '$';
 }
 
 // After return, throw and exit a pipeline follows, whose output is their value.
