@@ -49,6 +49,16 @@ void BatchLexer::SkipRestOfLine() {
     state.quoted = false;
 }
 
+void BatchLexer::SkipLine() {
+    const std::size_t lineFeed = text.find('\n', state.pos);
+    if (lineFeed == std::string_view::npos) {
+        state.pos = text.size();
+        return;
+    }
+    state.pos = lineFeed + 1;
+    StartLine();
+}
+
 void BatchLexer::DropPeek() {
     if (hasPeek) {
         state = peekStart;

@@ -69,6 +69,14 @@ public:
     void SetForVariables(const std::string& letters);
     // Drops the rest of the current line up to (not including) its line feed, as "rem" does.
     void SkipRestOfLine();
+    // Whether the lexer stands at the very start of a line of text, nothing peeked.
+    bool AtLineStart() const {
+        return !hasPeek && !state.quoted && state.pos == state.lineStart && state.pos < text.size();
+    }
+    // The 1-based number of the line the lexer stands in.
+    std::size_t Line() const { return state.line; }
+    // From a line's start: passes over that line, its line feed included.
+    void SkipLine();
 
 private:
     struct State {

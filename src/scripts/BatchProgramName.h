@@ -38,6 +38,8 @@ public:
     // Notes "set NAME=value", `value` being the units of the value: NAME names the legacy
     // program from now on exactly when the value's file name is one of the legacy names.
     void NoteAssignment(std::string_view name, const BatchUnit* value, std::size_t count);
+    // Whether some variable names the legacy program now.
+    bool Tracking() const { return !tracked.empty(); }
 
 private:
     // Collects the file name of units[0, count) (what follows the last folder separator or

@@ -16,10 +16,17 @@ std::vector<ScriptCall> FindBatchCalls(std::string_view text, const std::vector<
     return BatchReader(text, legacyNames).Read();
 }
 
-BatchReader::BatchReader(std::string_view text, const std::vector<std::string>& legacyNames)
-    : text(text), lexer(text), words(lexer, text), arguments(words, text), names(legacyNames) {}
+BatchReader::BatchReader(std::string_view text, const std::vector<std::string>& legacyNames, bool everyLine)
+    : text(text),
+      lexer(text),
+      words(lexer, text),
+      arguments(words, text),
+      names(legacyNames),
+      plainLines(text, legacyNames),
+      everyLine(everyLine) {}
 
 std::vector<ScriptCall> BatchReader::Read() {
+    SkipPlainLines();
     ReadCommands();
     if (!blocks.empty()) {
         const std::string why = "the parenthesis opened on line " + std::to_string(blocks.front().line) +
@@ -49,6 +56,7 @@ void BatchReader::ReadCommands() {
         if (next.kind == BatchUnit::Kind::kLineEnd) {
             lexer.Next();
             EndLine();
+            SkipPlainLines();
             continue;
         }
         const std::size_t before = next.begin;
@@ -297,6 +305,14 @@ void BatchReader::EndLine() {
     }
 }
 
+void BatchReader::SkipPlainLines() {
+    if (everyLine || words.Terminator() != 0) {
+        return;  // a "for /f" command ends at its quote, which a plain line may hold
+    }
+    while (lexer.AtLineStart() && plainLines.Plain(lexer.Line(), names.Tracking())) {
+        lexer.SkipLine();
+    }
+}
 
 void BatchReader::SetReview(std::size_t index, Review reason, const std::string& text) {
     if (reason < reviews[index]) {

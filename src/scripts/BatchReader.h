@@ -8,6 +8,7 @@
 
 #include "scripts/BatchArguments.h"
 #include "scripts/BatchLexer.h"
+#include "scripts/BatchPlainLines.h"
 #include "scripts/BatchProgramName.h"
 #include "scripts/BatchWords.h"
 #include "scripts/ScriptCall.h"
@@ -22,7 +23,9 @@ std::vector<ScriptCall> FindBatchCalls(std::string_view text, const std::vector<
 // prefixes, labels and comments, in a single left-to-right reading.
 class BatchReader {
 public:
-    BatchReader(std::string_view text, const std::vector<std::string>& legacyNames);
+    // `everyLine`: read every line unit by unit, plain ones too (the slow reading the quick
+    // one is checked against).
+    BatchReader(std::string_view text, const std::vector<std::string>& legacyNames, bool everyLine = false);
 
     // Reads the whole text; call once.
     std::vector<ScriptCall> Read();
@@ -82,6 +85,8 @@ private:
     void CloseBlock();
     void ReadAfterBlock(std::size_t firstCall);
     void EndLine();
+    // At a line's start, outside a "for /f" command: passes over the plain lines ahead.
+    void SkipPlainLines();
     bool ReadIf();
     bool ReadFor();
     void ReadForSet(bool fileMode, char commandQuote);
@@ -101,6 +106,8 @@ private:
     BatchWords words;
     BatchArguments arguments;
     BatchProgramName names;
+    BatchPlainLines plainLines;
+    bool everyLine = false;
     std::vector<ScriptCall> calls;
     std::vector<Review> reviews;
     // For MarkBlockCalls: skips over calls already marked as redirected, or as piped.
