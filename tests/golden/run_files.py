@@ -90,6 +90,16 @@ def encodings_marks_and_line_ends_are_kept(run):
 
 
 @check()
+def the_same_call_in_two_files_is_judged_by_each_files_variables(run):
+    # Calls are translated once per distinct call; which variables hold a space is each file's own.
+    run.file("x.bat", b'set "TE=C:\\a b"\r\n"%TD%\\old.exe" up -F\r\n')
+    run.file("y.bat", b'set "TD=C:\\a b"\r\n"%TD%\\old.exe" up -F\r\n')
+    found = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "x.bat", "y.bat")[1])
+    spaced = {c["file"]: "comes from %TD%, which holds a space" in c["why"] for c in found["calls"]}
+    expect(spaced == {"x.bat": False, "y.bat": True}, f"reasons {found['calls']}")
+
+
+@check()
 def the_diff_is_what_write_does_and_touches_nothing(run):
     run.file("a/job.bat", b"x\r\n" * 5 + CALL + b"\r\n" + b"y\r\n" * 9 + CALL)
     run.file("a/quiet.bat", b"echo nothing to do\r\n")
@@ -188,7 +198,7 @@ def read_only_files_stay_and_links_stay_in_the_tree(run):
     found = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "tree")[1])
     expect([c["file"] for c in found["calls"]] == ["tree/ro.bat"], f"walked {found['calls']}")
     status, out, errors = run("fix", "--legacy-name", "old", "--write", "tree")
-    expect(status == 2 and "tree/ro.bat: is read-only" in errors and run.read("tree/ro.bat") == CALL, errors)
+    expect(status == 2 and "tree/ro.bat: is read-only: not rewritten\n" in errors and run.read("tree/ro.bat") == CALL, errors)
     expect(run.read("outside/o.bat") == CALL, "a file outside the tree was rewritten through a link")
 
 
