@@ -117,7 +117,7 @@ bool ReplaceWithNewFile(const fs::path& target, const fs::path& temporary, const
         MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
     }
     if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        error += "; the original is now " + backup.filename().string();
+        error += "; the original is now " + backup.filename().u8string();
         return false;
     }
     DeleteFileW(backup.c_str());

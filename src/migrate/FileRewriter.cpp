@@ -47,7 +47,7 @@ NewName ClaimName(const Name& name, const Make& make, fs::path& chosen) {
 std::string ChangeSinceRead(const fs::path& target, const std::string& original) {
     std::string now;
     std::string why;
-    if (ReadWholeFile(target.string(), kMaxScriptBytes, now, why)) {
+    if (ReadWholeFile(target.u8string(), kMaxScriptBytes, now, why)) {
         return now == original ? std::string() : "changed since it was read: not rewritten";
     }
     // Gone or unreadable in the moment since RewriteFile found it: the reader's own words say which.
@@ -92,7 +92,7 @@ bool RewriteFile(const fs::path& path, const std::string& original, const std::s
     if (ClaimName(reservedName, [&](const fs::path& name) { return ReserveBackup(target, name, original, why); },
                   reserved) != NewName::kMade) {
         fs::remove(temporary, code);
-        error = "cannot be written: the backup " + reserved.filename().string() + " was not made (" + why + ")";
+        error = "cannot be written: the backup " + reserved.filename().u8string() + " was not made (" + why + ")";
         return false;
     }
     error = ChangeSinceRead(target, original);
@@ -106,7 +106,7 @@ bool RewriteFile(const fs::path& path, const std::string& original, const std::s
         return false;
     }
     if (backup || !fs::remove(reserved, code)) {
-        backupName = reserved.filename().string();
+        backupName = reserved.filename().u8string();
     }
     return true;
 }

@@ -129,7 +129,7 @@ int Fix(const Options& options) {
         }
         std::string backup;
         std::string error;
-        if (migrate::RewriteFile(outcome.script.path, outcome.migration->OriginalBytes(),
+        if (migrate::RewriteFile(migrate::PathFromUtf8(outcome.script.path), outcome.migration->OriginalBytes(),
                                  outcome.migration->RewrittenBytes(), !options.noBackup, backup, error)) {
             // One line as each file is done, so that an interrupted run shows how far it came.
             std::cout << "rewrote " << outcome.script.display << (backup.empty() ? "" : " (backup " + backup + ")")
@@ -230,8 +230,14 @@ int RunMigrateMain(int count, char** arguments) {
     usage->add_option("PATH", options.paths, "Usage logs, and folders to search for *.jsonl")->required();
     CLI::App* map = app.add_subcommand("map", "Print each legacy option and what it becomes");
     map->add_option("--format", mapFormat, "markdown (default) or json")->check(CLI::IsMember({"markdown", "json"}));
+    // Names are UTF-8 inside the program, whatever code page the arguments came in.
+    const std::vector<std::string> utf8 = migrate::Utf8Arguments(count, arguments);
+    std::vector<const char*> words;
+    for (const std::string& word : utf8) {
+        words.push_back(word.c_str());
+    }
     try {
-        app.parse(count, arguments);
+        app.parse(static_cast<int>(words.size()), words.data());
     } catch (const CLI::ParseError& error) {
         return app.exit(error) == 0 ? 0 : kFailed;
     }

@@ -51,8 +51,8 @@ std::optional<ScriptPath> Found(const std::string& name, std::string path, std::
 
 // How a file named on the command line is read.
 ScriptPath Named(const fs::path& given, const std::string& display) {
-    const std::string name = given.filename().string();
-    const std::string path = given.string();
+    const std::string name = given.filename().u8string();
+    const std::string path = given.u8string();
     const std::string extension = LowerExtension(name);
     if (IsPowerShell(extension)) {
         return ScriptPath{display, path, ScriptKind::kPowerShell, ContentCheck::kNone};
@@ -84,7 +84,7 @@ public:
 
     void Path(const std::string& given) {
         std::error_code error;
-        const fs::path path(given);
+        const fs::path path = PathFromUtf8(given);
         const fs::file_status status = fs::status(path, error);
         if (status.type() == fs::file_type::not_found) {
             errors.push_back(given + ": no such file or folder");
@@ -94,11 +94,11 @@ public:
             root = fs::weakly_canonical(path, error);
             bool belowTasks = false;
             for (const fs::path& part : root) {
-                belowTasks = belowTasks || IsTasksFolder(part.string());
+                belowTasks = belowTasks || IsTasksFolder(part.u8string());
             }
-            Folder(given, given, root.string(), belowTasks);
+            Folder(given, given, root.u8string(), belowTasks);
         } else {
-            Add(Named(path, given), fs::weakly_canonical(path, error).string());
+            Add(Named(path, given), fs::weakly_canonical(path, error).u8string());
         }
     }
 
@@ -120,10 +120,10 @@ private:
             if (entry.type == EntryType::kLink) {
                 // Never into a linked folder; a linked file only when it stays in the tree.
                 std::error_code code;
-                const fs::path target = fs::weakly_canonical(path, code);
+                const fs::path target = fs::weakly_canonical(PathFromUtf8(path), code);
                 auto script = Found(entry.name, std::move(path), std::move(shown), belowTasks);
                 if (!code && script && fs::is_regular_file(target, code) && IsInside(target, root)) {
-                    Add(std::move(*script), target.string());
+                    Add(std::move(*script), target.u8string());
                 }
             } else if (entry.type == EntryType::kFolder) {
                 if (entry.name[0] != '.') {

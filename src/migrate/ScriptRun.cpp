@@ -63,7 +63,7 @@ void ReadScript(const std::vector<std::string>& legacyNames, bool strict, std::s
         return;
     }
     auto migration = std::make_unique<ScriptMigration>(std::move(bytes), kind, legacyNames,
-                                                       kind == ScriptKind::kTask ? TaskNameFromPath(script.path)
+                                                       kind == ScriptKind::kTask ? TaskNameFromPath(PathFromUtf8(script.path))
                                                                                  : std::string(),
                                                        strict);
     bytes.clear();

@@ -4,13 +4,20 @@
 #include <string>
 #include <vector>
 
-// The two services tolvex-migrate takes from the operating system in its own way. One source
-// file per platform implements them.
+// What tolvex-migrate takes from the operating system in its own way. One source file per
+// platform implements it. Every name and text inside the program is UTF-8.
 namespace migrate {
 
 // Makes standard output write bytes as they are: no LF to CRLF translation on Windows, so that
 // a diff keeps the file's own line ends.
 void UseBinaryStandardOutput();
+
+// The program's arguments in UTF-8: on Windows as typed, from the wide command line (the
+// narrow arguments are in the ANSI code page, which cannot hold every name); elsewhere as given.
+std::vector<std::string> Utf8Arguments(int count, char** arguments);
+
+// The path a UTF-8 name stands for (Windows reads a narrow name in the ANSI code page).
+std::filesystem::path PathFromUtf8(const std::string& name);
 
 enum class EntryType { kFile, kFolder, kLink, kOther };
 

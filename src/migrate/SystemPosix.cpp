@@ -12,6 +12,14 @@ namespace migrate {
 
 void UseBinaryStandardOutput() {}
 
+std::vector<std::string> Utf8Arguments(int count, char** arguments) {
+    return std::vector<std::string>(arguments, arguments + count);
+}
+
+std::filesystem::path PathFromUtf8(const std::string& name) {
+    return std::filesystem::path(name);
+}
+
 namespace {
 
 bool IsDotOrDotDot(const char* name) {

@@ -163,7 +163,7 @@ std::string TaskNameFromPath(const std::filesystem::path& path) {
     const std::filesystem::path absolute = std::filesystem::absolute(path, error).lexically_normal();
     std::string name;
     for (const std::filesystem::path& part : absolute) {
-        const std::string text = part.string();
+        const std::string text = part.u8string();
         if (scripts::EqualsIgnoringCase(text, "tasks")) {
             name.clear();
             continue;
@@ -173,7 +173,7 @@ std::string TaskNameFromPath(const std::filesystem::path& path) {
     // Only when some folder was named Tasks: the loop then began the name again after it.
     bool below = false;
     for (const std::filesystem::path& part : absolute.parent_path()) {
-        below = below || scripts::EqualsIgnoringCase(part.string(), "tasks");
+        below = below || scripts::EqualsIgnoringCase(part.u8string(), "tasks");
     }
     return below && !error ? name : std::string();
 }

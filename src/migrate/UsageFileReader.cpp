@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "migrate/System.h"
+
 namespace migrate {
 
 std::string UsageFileReader::Read(const std::string& path) {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::ifstream file(PathFromUtf8(path), std::ios::binary);
     if (!file) {
         return path + ": cannot be read (" + std::strerror(errno) + ")";
     }

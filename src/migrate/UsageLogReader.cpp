@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include "migrate/System.h"
 #include <thread>
 
 #include "migrate/UsageFileReader.h"
@@ -15,14 +17,14 @@ namespace {
 namespace fs = std::filesystem;
 
 bool IsLog(const fs::path& path) {
-    return scripts::AsciiLowered(path.extension().string()) == ".jsonl";
+    return scripts::AsciiLowered(path.extension().u8string()) == ".jsonl";
 }
 
 }  // namespace
 
 void UsageLogReader::AddPath(const std::string& given) {
     std::error_code error;
-    const fs::path path(given);
+    const fs::path path = PathFromUtf8(given);
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
         items.push_back(Item{std::string(), given + ": no such file or folder"});
@@ -49,7 +51,7 @@ void UsageLogReader::AddPath(const std::string& given) {
         items.push_back(Item{std::string(), walkError});
     }
     for (const fs::path& log : logs) {
-        items.push_back(Item{log.string(), std::string()});
+        items.push_back(Item{log.u8string(), std::string()});
     }
 }
 

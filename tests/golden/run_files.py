@@ -100,6 +100,17 @@ def the_same_call_in_two_files_is_judged_by_each_files_variables(run):
 
 
 @check()
+def names_outside_ascii_are_read_reported_and_rewritten(run):
+    # Windows hands a program its narrow arguments in the ANSI code page, and a folder may hold
+    # names no code page has: the folder is given, walked and written by its Unicode name.
+    run.file("d\u00e9\u0107/na\u00efve \u0107.bat", CALL + b"\r\n")
+    status, out, errors = run("fix", "--legacy-name", "old", "--write", "d\u00e9\u0107")
+    expect((status, errors) == (0, "") and run.read("d\u00e9\u0107/na\u00efve \u0107.bat") == NEW + b"\r\n" and
+           out.startswith("rewrote d\u00e9\u0107/na\u00efve \u0107.bat (backup na\u00efve \u0107.bat.bak)".encode()),
+           f"{status} {errors} {out!r}")
+
+
+@check()
 def the_diff_is_what_write_does_and_touches_nothing(run):
     run.file("a/job.bat", b"x\r\n" * 5 + CALL + b"\r\n" + b"y\r\n" * 9 + CALL)
     run.file("a/quiet.bat", b"echo nothing to do\r\n")
@@ -251,11 +262,13 @@ def json_and_sarif_reports(run):
     expect(absolute["runs"][0]["invocations"][0]["executionSuccessful"] is True, absolute["runs"][0]["invocations"])
     expect(uri == "file://" + run.folder.replace(" ", "%20") + "/s%20p/a.bat", uri)
     # SARIF counts columns in characters, the JSON report in bytes.
-    run.file("u/c.bat", "echo \u00e9\u20ac & old up -F\r\n".encode())
+    # A name's bytes outside the unreserved set are percent-encoded in its URI (UTF-8, upper-case hex).
+    run.file("u/na\u00efve.bat", "echo \u00e9\u20ac & old up -F\r\n".encode())
     coded = json.loads(run("scan", "--legacy-name", "old", "--format", "sarif", "u")[1])["runs"][0]
     column = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "u")[1])["calls"][0]["column"]
-    start = coded["results"][0]["locations"][0]["physicalLocation"]["region"]["startColumn"]
-    expect((coded["columnKind"], start, column) == ("unicodeCodePoints", 11, 14), f"{coded['columnKind']} {start} {column}")
+    location = coded["results"][0]["locations"][0]["physicalLocation"]
+    expect((coded["columnKind"], location["region"]["startColumn"], column) == ("unicodeCodePoints", 11, 14) and
+           location["artifactLocation"]["uri"] == "u/na%C3%AFve.bat", f"{coded['columnKind']} {location} {column}")
     if run.options.sarif_multitool:
         path = run.file("log.sarif", sarif)
         out = subprocess.run([run.options.sarif_multitool, "validate", os.path.join(run.folder, path)],
@@ -618,8 +631,9 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
              usage_record("2026-11-05T00:00:00.000Z", "PC-2", call) +
              usage_record("2026-10-31T08:00:00.000Z", "PC-2", call))
     run.file("logs/notes.txt", b"not a log")
-    status, out, errors = run("usage", "logs")
-    expect((status, errors) == (1, "") and out.replace(b"\r\n", b"\n") == USAGE_TEXT, f"{status} {errors} {out!r}")
+    for text in (["usage"], ["usage", "--format", "text"]):
+        status, out, errors = run(*text, "logs")
+        expect((status, errors) == (1, "") and out.replace(b"\r\n", b"\n") == USAGE_TEXT, f"{status} {errors} {out!r}")
     status, out, errors = run("usage", "--format", "json", "logs/sub/PC-2.jsonl", "gone.jsonl", "logs/PC-1.jsonl")
     report = json.loads(out)
     expect(status == 2 and errors == "tolvex-migrate: gone.jsonl: no such file or folder\n", f"{status} {errors}")
