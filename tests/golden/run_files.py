@@ -82,6 +82,8 @@ def encodings_marks_and_line_ends_are_kept(run):
     }
     for name, (before, _) in cases.items():
         run.file(name, before)
+    marked = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "marked.bat")[1])["calls"]
+    expect([(c["line"], c["column"]) for c in marked] == [(2, 1)], f"after a mark: {marked}")
     status, _, errors = run("fix", "--legacy-name", "OLD.exe", "--write", ".")
     expect(status == 0, f"fix --write: status {status}, {errors}")
     for name, (before, after) in cases.items():
