@@ -593,11 +593,11 @@ USAGE_TEXT = b"""hb -s --mm-address=A --mm-password=***
     caller: cmd.exe (3 runs): cmd /c job.bat
     caller: svchost.exe (2 runs): svchost.exe -k netsvcs
     becomes: tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\
-up -l "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80\xef\xbf\xbd" -F
+up -l "C:\\fw \xc3\xa9\xc2\xaa\xc3\x9f\xf0\x9f\x90\x80\xef\xbf\xbd" -F
     runs: 2 on 1 computer (PC-2)
     seen: 2026-12-01T00:00:00.000Z to 2026-12-02T00:00:00.000Z
     caller: (unknown) (2 runs)
-    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xc3\x9f\xf0\x9f\x90\x80\xef\xbf\xbd" --output C:\\Vexadyn_Support\\
+    becomes: tolvex.exe update flash --type fw --dir "C:\\fw \xc3\xa9\xc2\xaa\xc3\x9f\xf0\x9f\x90\x80\xef\xbf\xbd" --output C:\\Vexadyn_Support\\
 (no words)
     runs: 1 on 1 computer (PC-1)
     seen: 2026-11-04T00:00:00.000Z to 2026-11-04T00:00:00.000Z
@@ -626,7 +626,7 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
              usage_record("2026-12-24T23:59:59.999Z", "PC-1", call, "svchost.exe", "svchost.exe -k netsvcs")[:60])
     # Another writer's layout: spaces, other key order, escapes (a surrogate pair among them), CRLF,
     # no caller; twice, so that the second line's words are decoded afresh.
-    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\u00DF\\ud83d\\udc00\\uDFFF", "-F" ], "computer": "PC-2",'
+    other = (b'{ "args" : [ "up", "-l", "C:\\\\fw \\u00e9\\u00aa\\u00DF\\ud83d\\udc00\\uDFFF", "-F" ], "computer": "PC-2",'
              b' "extra": {"a": [1, {"b": null}], "c": "}"}, "time": "2026-12-0%dT00:00:00.000Z", "parent": null }\r\n')
     run.file("logs/sub/PC-2.jsonl", other % 1 + other % 2 +
              usage_record("2026-12-24T23:59:59.999Z", "PC-2", call, "svchost.exe", "svchost.exe -k netsvcs") +
@@ -646,7 +646,7 @@ def usage_report_groups_the_records_and_skips_what_it_cannot_read(run):
            (first["firstSeen"], first["lastSeen"]) == ("2026-10-31T08:00:00.000Z", "2026-12-31T08:00:00.000Z") and
            first["line"] == "tolvex.exe update scan --cmm :***@A --output C:\\Vexadyn_Support\\" and
            first["refused"] is None, first)
-    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\u00df\U0001f400\ufffd" and report["calls"][1]["callers"][0]["image"] is None and
+    expect(report["calls"][1]["args"][2] == "C:\\fw \u00e9\u00aa\u00df\U0001f400\ufffd" and report["calls"][1]["callers"][0]["image"] is None and
            report["calls"][2]["args"] == [] and report["calls"][2]["refused"] == "Please specify the command!\n" and
            report["calls"][3]["refused"] == "The parameter: -l is not supported!" and report["calls"][3]["line"] is None,
            report["calls"][1:])
