@@ -233,6 +233,7 @@ int RunMigrateMain(int count, char** arguments) {
     // Names are UTF-8 inside the program, whatever code page the arguments came in.
     const std::vector<std::string> utf8 = migrate::Utf8Arguments(count, arguments);
     std::vector<const char*> words;
+    words.reserve(utf8.size());
     for (const std::string& word : utf8) {
         words.push_back(word.c_str());
     }
