@@ -286,7 +286,7 @@ def task(execs, uri=None, utf16=True, actions=""):
     registration = f"  <RegistrationInfo>\r\n    <URI>{uri}</URI>\r\n  </RegistrationInfo>\r\n" if uri else ""
     body = "".join(f"    <Exec>\r\n      <Command>{command}</Command>\r\n" +
                    (f"      <Arguments>{arguments}</Arguments>\r\n" if arguments is not None else "") +
-                   "    </Exec>\r\n" for command, arguments in execs)
+                   "    <WorkingDirectory>C:\\jobs</WorkingDirectory></Exec>\r\n" for command, arguments in execs)
     text = (f'<?xml version="1.0" encoding="UTF-{16 if utf16 else 8}"?>\r\n<!-- exported -->\r\n'
             f'<Task version="1.2" xmlns="{TASK_NS}">\r\n{registration}  <Actions Context="Author">\r\n'
             f"{body}{actions}  </Actions>\r\n</Task>\r\n")
