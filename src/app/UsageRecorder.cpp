@@ -67,7 +67,7 @@ void UsageRecorder::LookUpCaller() noexcept {
         caller.parent = usage::Parent();
         callerKnown = true;
     } catch (...) {
-        // Out of memory: the record is dropped.
+        // Out of memory: Finish looks once more, and drops the record when that fails too.
     }
 }
 
