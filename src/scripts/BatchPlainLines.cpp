@@ -1,7 +1,7 @@
 #include "scripts/BatchPlainLines.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "scripts/AsciiCase.h"
 
@@ -84,13 +84,9 @@ BatchPlainLines::BatchPlainLines(std::string_view text, const std::vector<std::s
 
 void BatchPlainLines::MarkLinesHolding(std::string_view folded, std::string_view word) {
     std::size_t line = 0;
-    std::size_t counted = 0;  // line feeds before `counted` are in `line`
+    std::size_t counted = 0;  // the line feeds before `counted` are counted in `line`
     for (std::size_t at = folded.find(word); at != std::string_view::npos; at = folded.find(word, at + 1)) {
-        for (const void* feed = std::memchr(folded.data() + counted, '\n', at - counted); feed != nullptr;
-             feed = std::memchr(folded.data() + counted, '\n', at - counted)) {
-            ++line;
-            counted = static_cast<std::size_t>(static_cast<const char*>(feed) - folded.data()) + 1;
-        }
+        line += static_cast<std::size_t>(std::count(folded.begin() + counted, folded.begin() + at, '\n'));
         counted = at;
         lines[line] |= kWord;
     }
