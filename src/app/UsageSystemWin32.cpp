@@ -55,6 +55,43 @@ private:
     HANDLE handle;
 };
 
+// Takes turns with the other runs appending to the same file, for as long as it lives. Windows
+// writes each append whole by itself; some systems that run Windows programs (Wine) find the end
+// of the file first and write there after, so that two runs ending at once write one record over
+// the other. The lock is on one byte far past any record, where no reader looks. A system that
+// refuses it (it may ask for more than append access) is one that appends whole; one that keeps
+// it held too long (a run that hangs) is waited for a moment, then written past.
+class AppendTurn {
+public:
+    explicit AppendTurn(HANDLE file) : file(file) {
+        place.Offset = MAXDWORD;
+        place.OffsetHigh = 0x7fffffff;
+        constexpr int kTries = 50;
+        for (int attempt = 1; attempt <= kTries; ++attempt) {
+            if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place) != FALSE) {
+                held = true;
+                return;
+            }
+            if (GetLastError() != ERROR_LOCK_VIOLATION) {
+                return;
+            }
+            Sleep(2);
+        }
+    }
+    ~AppendTurn() {
+        if (held) {
+            UnlockFileEx(file, 0, 1, 0, &place);
+        }
+    }
+    AppendTurn(const AppendTurn&) = delete;
+    AppendTurn& operator=(const AppendTurn&) = delete;
+
+private:
+    HANDLE file;
+    OVERLAPPED place{};
+    bool held = false;
+};
+
 // The parts of ntdll's answers read here, in their documented layouts.
 struct BasicInformation {
     LONG exitStatus;
@@ -315,6 +352,7 @@ bool AppendLine(const std::string& path, const std::string& line) {
     if (!file.Valid()) {
         return false;
     }
+    const AppendTurn turn(file.Get());
     DWORD written = 0;
     return WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE &&
            written == line.size();
