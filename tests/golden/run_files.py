@@ -662,16 +662,16 @@ def usage_report_shows_five_callers_and_skips_escapes_it_cannot_decode(run):
     six = b"".join(usage_record("2026-11-01T00:00:00.000Z", "PC-1", ["ac", "-L"], f"c{i}.exe") for i in range(6))
     cut = b'{"args":["up","-l","\\u12"],"time":"2026-11-01T00:00:00.000Z"}\n{"args":["up","\\x41"]}\n'
     # Surrogate pairs at the ends of their ranges, spaces inside a value passed over; a key with
-    # no colon and a word that is no string make lines that are skipped.
+    # no colon, a word that is no string and a string never closed make lines that are skipped.
     edges = (b'{"args":["up","\\ud800\\udc00\\udbff\\udfff"],"time":"2026-11-01T00:00:00.000Z","computer":"PC-1","x":[1 , 2 ] }\n'
-             b'{"args":["up","-F"],"time" "2026-11-01T00:00:00.000Z"}\n{"args":["up",5]}\n')
+             b'{"args":["up","-F"],"time" "2026-11-01T00:00:00.000Z"}\n{"args":["up",5]}\n{"args":["up"],"time":"2026-11-01T00:00:00.000Z","computer":"PC-1","x":"}\n')
     run.file("callers.jsonl", five + six + cut + edges)
     status, out, _ = run("usage", "callers.jsonl")
     out = out.replace(b"\r\n", b"\n")
     expect(status == 1 and out.count(b"    caller: ") == 11 and out.count(b"    and ") == 1 and
            b"    caller: c4.exe (1 run): cmd /c job.bat\n    and 1 more caller\n" in out and
            b"\nup \xf0\x90\x80\x80\xf4\x8f\xbf\xbf\n" in out and
-           out.endswith(b"12 records in 1 file: 3 distinct calls (1 refused) from 1 computer, 4 lines skipped\n"), f"{out!r}")
+           out.endswith(b"12 records in 1 file: 3 distinct calls (1 refused) from 1 computer, 5 lines skipped\n"), f"{out!r}")
 
 
 def one_check(function, options):
