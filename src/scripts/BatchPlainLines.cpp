@@ -4,6 +4,7 @@
 #include <array>
 
 #include "scripts/AsciiCase.h"
+#include "scripts/WordAutomaton.h"
 
 namespace scripts {
 
@@ -13,6 +14,8 @@ namespace {
 constexpr unsigned char kNeverPlain = 1;    // a parenthesis or caret
 constexpr unsigned char kVariableSign = 2;  // "%" or "!"
 constexpr unsigned char kWord = 4;          // "set" or a name, once folded
+constexpr unsigned char kAll = 7;
+constexpr unsigned kBits = 3;
 
 // Per byte: what it makes its line hold, and whether folding takes it out.
 struct ByteKind {
@@ -49,47 +52,75 @@ bool Searchable(const std::string& name) {
 }  // namespace
 
 BatchPlainLines::BatchPlainLines(std::string_view text, const std::vector<std::string>& legacyNames) {
-    bool searchable = true;
-    for (const std::string& name : legacyNames) {
-        searchable = searchable && Searchable(name);
-    }
-    // The text in lower case without the bytes taken out; its line feeds stay, so a word found
-    // in it lies on one line, the same as in the text.
-    std::string folded(text.size(), '\0');
-    std::size_t length = 0;
-    unsigned char holds = 0;
-    for (const char c : text) {
-        const ByteKind& kind = kKinds[static_cast<unsigned char>(c)];
-        holds |= kind.holds;
-        folded[length] = AsciiLower(c);
-        length += kind.leftOut ? 0 : 1;
-        if (c == '\n') {
-            lines.push_back(holds);
-            holds = 0;
-        }
-    }
-    lines.push_back(holds);
-    folded.resize(length);
-    if (!searchable) {
-        for (unsigned char& line : lines) {
-            line |= kWord;
-        }
-        return;
-    }
-    MarkLinesHolding(folded, "set");
-    for (const std::string& name : legacyNames) {
-        MarkLinesHolding(folded, AsciiLowered(name));
+    const std::vector<std::uint16_t>& steps = StepsFor(legacyNames);
+    // Line by line, the automaton starting afresh on each: a line feed is in no word, so a word
+    // found lies on the line where it ends.
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(steps.empty() ? Kinds(text.substr(start, end - start)) : Read(steps, text.substr(start, end - start)));
+        start = end + 1;
     }
 }
 
-void BatchPlainLines::MarkLinesHolding(std::string_view folded, std::string_view word) {
-    std::size_t line = 0;
-    std::size_t counted = 0;  // the line feeds before `counted` are counted in `line`
-    for (std::size_t at = folded.find(word); at != std::string_view::npos; at = folded.find(word, at + 1)) {
-        line += static_cast<std::size_t>(std::count(folded.begin() + counted, folded.begin() + at, '\n'));
-        counted = at;
-        lines[line] |= kWord;
+const std::vector<std::uint16_t>& BatchPlainLines::StepsFor(const std::vector<std::string>& legacyNames) {
+    // A scan looks for the same names in every script: each thread makes their steps once.
+    thread_local bool made = false;
+    thread_local std::vector<std::string> names;
+    thread_local std::vector<std::uint16_t> steps;
+    if (made && names == legacyNames) {
+        return steps;
     }
+    bool searchable = true;
+    std::vector<std::string> words{"set"};
+    for (const std::string& name : legacyNames) {
+        searchable = searchable && Searchable(name);
+        words.push_back(AsciiLowered(name));
+    }
+    steps = searchable ? Steps(WordAutomaton(words)) : std::vector<std::uint16_t>();
+    names = legacyNames;
+    made = true;
+    return steps;
+}
+
+std::vector<std::uint16_t> BatchPlainLines::Steps(const WordAutomaton& automaton) {
+    // Each step is the next state shifted past the bits of what the byte makes its line hold
+    // (kWord when a word ends there): one look-up a byte. The bytes taken out leave the state as
+    // it was, so the words are looked for as if those bytes were not there.
+    std::vector<std::uint16_t> steps;
+    if (!automaton.Valid() || automaton.States() > (std::size_t{1} << (16 - kBits))) {
+        return steps;
+    }
+    steps.resize(automaton.States() * 256);
+    for (std::size_t state = 0; state < automaton.States(); ++state) {
+        for (std::size_t byte = 0; byte < 256; ++byte) {
+            const ByteKind& kind = kKinds[byte];
+            const std::size_t next = kind.leftOut ? state : automaton.Next(static_cast<WordAutomaton::State>(state), static_cast<unsigned char>(byte));
+            const unsigned char found = !kind.leftOut && automaton.Found(static_cast<WordAutomaton::State>(next)) ? kWord : 0;
+            steps[state * 256 + byte] = static_cast<std::uint16_t>(next << kBits | kind.holds | found);
+        }
+    }
+    return steps;
+}
+
+unsigned char BatchPlainLines::Read(const std::vector<std::uint16_t>& steps, std::string_view line) {
+    std::size_t state = WordAutomaton::Start();
+    unsigned holds = 0;
+    for (const char c : line) {
+        const std::uint16_t step = steps[state << 8 | static_cast<unsigned char>(c)];
+        holds |= step;
+        state = step >> kBits;
+    }
+    return static_cast<unsigned char>(holds & kAll);
+}
+
+unsigned char BatchPlainLines::Kinds(std::string_view line) {
+    // The names could hide from the search: every line may hold one.
+    unsigned char holds = kWord;
+    for (const char c : line) {
+        holds |= kKinds[static_cast<unsigned char>(c)].holds;
+    }
+    return holds;
 }
 
 bool BatchPlainLines::Plain(std::size_t line, bool tracking) const {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "scripts/WordAutomaton.h"
 
 namespace scripts {
 
@@ -28,8 +31,14 @@ public:
     bool Plain(std::size_t line, bool tracking) const;
 
 private:
-    // Marks every line of the text whose folded form holds `word`.
-    void MarkLinesHolding(std::string_view folded, std::string_view word);
+    // The steps for these names (see Steps), or none when a name could hide from the search.
+    static const std::vector<std::uint16_t>& StepsFor(const std::vector<std::string>& legacyNames);
+    // The automaton's steps, each with what its byte makes a line hold; empty when the states
+    // do not fit beside those bits.
+    static std::vector<std::uint16_t> Steps(const WordAutomaton& automaton);
+    // What a line holds, read through `steps`, or byte by byte when the names cannot be searched.
+    static unsigned char Read(const std::vector<std::uint16_t>& steps, std::string_view line);
+    static unsigned char Kinds(std::string_view line);
 
     // Per line: the kinds of bytes it holds (kNeverPlain, kVariableSign, kWord below).
     std::vector<unsigned char> lines;

@@ -217,7 +217,7 @@ TEST(BatchReaderTest, PassingOverPlainLinesFindsWhatReadingEveryLineFinds) {
         "echo o\"\"ld up", "ec%ho old up", "se%t T=old.exe", "s\"e\"t T=C:\\old.exe", "set T=old.exe",
         "echo %T% up", "!T! up", "%T% up", "set T=other", "setlocal enabledelayedexpansion", "echo 50% off",
         "for %%a in (1) do old %%a", "if 1==1 (", ")", "echo ^", "rem x", "call :x", ":x", "echo o%%ld", "o%ld up",
-        "se%t T=C:\\o%ld.exe", "ol\rd up", "OLD up", "echo ok", "  ", "",
+        "se%t T=C:\\o%ld.exe", "ol\rd up", "OLD up", "echo ok", "  ", "", "oold & oLold-up up", "sset & sSet T=old",
         "for /f %%a in ('echo x\necho y'\necho z & old up) do echo %%a"};
     std::mt19937 random(20261207);
     for (int round = 0; round < 4000; ++round) {
