@@ -46,6 +46,20 @@ std::string ReferencedName(const std::string& source) {
     return scripts::AsciiUppered(inner.substr(0, inner.find(':')));
 }
 
+std::size_t CommandEnd(std::string_view text, std::string_view stops) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && text[i] == '^') {
+            ++i;
+        } else if (!quoted && stops.find(text[i]) != std::string_view::npos) {
+            return i;
+        }
+    }
+    return text.size();
+}
+
 std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text) {
     std::map<std::string, std::size_t> spaced;
     std::size_t line = 1;
@@ -54,11 +68,17 @@ std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text) {
         end = end == std::string_view::npos ? text.size() : end;
         std::string_view command = text.substr(start, end - start);
         start = end + 1;
-        const std::size_t first = command.find_first_not_of(" \t@");
-        if (first == std::string_view::npos || scripts::AsciiUppered(command.substr(first, 4)) != "SET ") {
+        std::size_t first = 0;
+        while (first < command.size() && (command[first] == ' ' || command[first] == '\t' || command[first] == '@')) {
+            ++first;
+        }
+        if (!scripts::StartsWithIgnoringCase(command.substr(first), "set ")) {
             continue;
         }
         command.remove_prefix(first + 4);
+        command.remove_prefix(std::min(command.find_first_not_of(" \t"), command.size()));
+        // The "set" ends where cmd.exe ends it: in `set "D=C:\fw" && echo "a b"` D holds no space.
+        command = command.substr(0, CommandEnd(command, "&|"));
         command.remove_prefix(std::min(command.find_first_not_of(" \t\""), command.size()));
         const std::size_t equals = command.find('=');
         if (equals == 0 || equals == std::string_view::npos || command[0] == '/') {

@@ -13,6 +13,10 @@ namespace migrate {
 // the first such "set". Only a "set" that begins its line (after blanks and "@") is seen.
 std::map<std::string, std::size_t> VariablesWithSpaces(std::string_view text);
 
+// Where the command starting `text` ends: at the first of `stops` outside double quotes and not
+// escaped by a caret; the text's size when there is none.
+std::size_t CommandEnd(std::string_view text, std::string_view stops);
+
 // Whether Windows sets the variable NAME (upper case) to a folder under "C:\Program Files", with
 // a space, on every installation.
 bool SetWithSpaceByWindows(const std::string& name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "migrate/BatchAssignments.h"
 #include "scripts/AsciiCase.h"
 
 namespace migrate {
@@ -67,21 +68,6 @@ int OpenParentheses(std::string_view line, std::size_t at) {
         depth -= !quoted && line[i] == ')' && depth > 0 ? 1 : 0;
     }
     return depth;
-}
-
-// Where the command starting `text` ends: an unquoted & or |, or with `stops`, one of them.
-std::size_t CommandEnd(std::string_view text, std::string_view stops) {
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '"') {
-            quoted = !quoted;
-        } else if (!quoted && text[i] == '^') {
-            ++i;
-        } else if (!quoted && stops.find(text[i]) != std::string_view::npos) {
-            return i;
-        }
-    }
-    return text.size();
 }
 
 // The name "set /p NAME=" or "set /a NAME=..." sets (`rest` starts at the "/"), noting how in

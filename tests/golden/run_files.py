@@ -108,7 +108,8 @@ def names_outside_ascii_are_read_reported_and_rewritten(run):
     run.file("d\u00e9\u0107/na\u00efve \u0107.bat", CALL + b"\r\n")
     status, out, errors = run("fix", "--legacy-name", "old", "--write", "d\u00e9\u0107")
     expect((status, errors) == (0, "") and run.read("d\u00e9\u0107/na\u00efve \u0107.bat") == NEW + b"\r\n" and
-           out.startswith("rewrote d\u00e9\u0107/na\u00efve \u0107.bat (backup na\u00efve \u0107.bat.bak)".encode()),
+           out.startswith("rewrote d\u00e9\u0107/na\u00efve \u0107.bat (backup na\u00efve \u0107.bat.bak)".encode()) and
+           out.replace(b"\r\n", b"\n").endswith(b"\n1 files, 1 calls: 1 rewrite, 0 review, 0 manual\n"),
            f"{status} {errors} {out!r}")
 
 
@@ -118,8 +119,9 @@ def the_diff_is_what_write_does_and_touches_nothing(run):
     run.file("a/quiet.bat", b"echo nothing to do\r\n")
     run.file("a/one.bat", b"@")  # a file of one byte is read whole, as any other
     before = os.stat(os.path.join(run.folder, "a/quiet.bat")).st_mtime_ns
-    status, diff, _ = run("fix", "--legacy-name", "old", "a")
+    status, diff, told = run("fix", "--legacy-name", "old", "a")
     expect(status == 1 and diff.startswith(b"--- a/a/job.bat\n+++ b/a/job.bat\n@@ -3,7 +3,7 @@\n"), f"{diff[:80]!r}")
+    expect(told.endswith("3 files, 2 calls: 2 rewrite, 0 review, 0 manual\n"), told)
     expect(b"\\ No newline at end of file" in diff and run.read("a/job.bat").endswith(CALL), "the diff")
     shutil.copytree(os.path.join(run.folder, "a"), os.path.join(run.folder, "patched"))
     patch = subprocess.run(["patch", "-s", "-p2", "-d", os.path.join(run.folder, "patched")], input=diff)
