@@ -97,6 +97,9 @@ public:
                 belowTasks = belowTasks || IsTasksFolder(part.u8string());
             }
             Folder(given, given, root.u8string(), belowTasks);
+        } else if (status.type() != fs::file_type::regular) {
+            // A pipe would wait for a writer forever, a device never end: neither is a script.
+            errors.push_back(given + ": is neither a file nor a folder");
         } else {
             Add(Named(path, given), fs::weakly_canonical(path, error).u8string());
         }

@@ -78,13 +78,19 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
 // Plain system calls: the scan reads tens of thousands of small files, and a stream costs
 // more than the reading.
 bool ReadWholeFile(const std::string& path, std::uintmax_t limit, std::string& bytes, std::string& error) {
-    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a pipe put where a script was found would wait for a writer forever.
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat status {};
     if (file < 0 || ::fstat(file, &status) != 0) {
         error = std::string("cannot be read (") + std::strerror(errno) + ")";
         if (file >= 0) {
             ::close(file);
         }
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(file);
+        error = "cannot be read (not a file)";
         return false;
     }
     const auto size = static_cast<std::uintmax_t>(status.st_size);

@@ -34,8 +34,13 @@ void UsageLogReader::AddPath(const std::string& given) {
         items.push_back(Item{std::string(), given + ": " + error.message()});
         return;
     }
-    if (status.type() != fs::file_type::directory) {
+    if (status.type() == fs::file_type::regular) {
         items.push_back(Item{given, std::string()});
+        return;
+    }
+    if (status.type() != fs::file_type::directory) {
+        // A pipe would wait for a writer forever, a device never end: neither holds records.
+        items.push_back(Item{std::string(), given + ": is neither a file nor a folder"});
         return;
     }
     std::vector<fs::path> logs;

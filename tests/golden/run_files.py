@@ -556,6 +556,17 @@ def legacy_names_with_a_folder_and_the_names_in_the_maps_json(run):
 
 
 @check(posix_only=True)
+def pipes_and_devices_are_named_never_waited_for(run):
+    # Opening a pipe waits for a writer: given as a script or a log, one would hang the run.
+    os.mkfifo(os.path.join(run.folder, "p.bat"))
+    os.mkfifo(os.path.join(run.folder, "p.jsonl"))
+    for args in (["scan", "--legacy-name", "old", "p.bat", "/dev/null"], ["fix", "--write", "p.bat"], ["usage", "p.jsonl"]):
+        status, _, errors = run(*args)
+        expect(status == 2 and errors.startswith(f"tolvex-migrate: {args[-1] if args[0] != 'scan' else 'p.bat'}: "
+                                                 "is neither a file nor a folder\n"), f"{args}: {status} {errors}")
+
+
+@check(posix_only=True)
 def a_folder_that_cannot_be_read_is_named_and_the_walk_goes_on(run):
     run.file("tree/a.bat", CALL)
     # A folder whose path is longer than the system takes (4096 bytes) cannot be opened, even by root.
