@@ -47,30 +47,25 @@ std::uint32_t PowerShellText::ThreeByte(std::size_t pos) const {
     return ((b0 & 0x0FU) << 12) | ((b1 & 0x3FU) << 6) | (b2 & 0x3FU);
 }
 
-std::size_t PowerShellText::SpaceLength(std::size_t pos) const {
-    if (pos >= text.size()) {
-        return 0;
-    }
-    const auto b0 = static_cast<unsigned char>(text[pos]);
-    if (b0 == ' ' || b0 == '\t' || b0 == '\v' || b0 == '\f' || b0 == '\0') {
-        return 1;
-    }
-    if (b0 == 0xC2) {
-        const auto b1 = static_cast<unsigned char>(At(pos + 1));
-        return b1 == 0xA0 || b1 == 0x85 ? 2 : 0;
+
+
+std::size_t PowerShellText::WideSpaceLength(std::size_t pos) const {
+    if (At(pos) == '\xC2') {
+        const auto next = static_cast<unsigned char>(At(pos + 1));
+        return next == 0xA0 || next == 0x85 ? 2 : 0;
     }
     return IsUnicodeSeparator(ThreeByte(pos)) ? 3 : 0;
 }
 
-std::size_t PowerShellText::NewlineLength(std::size_t pos) const {
-    const char c = At(pos);
-    if (c == '\n') {
-        return 1;
+QuoteKind PowerShellText::WideQuoteAt(std::size_t pos) const {
+    if (QuoteLength(pos, QuoteKind::kSingle) > 0) {
+        return QuoteKind::kSingle;
     }
-    if (c == '\r') {
-        return At(pos + 1) == '\n' ? 2 : 1;
-    }
-    return 0;
+    return QuoteLength(pos, QuoteKind::kDouble) > 0 ? QuoteKind::kDouble : QuoteKind::kNone;
+}
+
+bool PowerShellText::WideIsNameChar(std::size_t pos) const {
+    return WideSpaceLength(pos) == 0 && WideQuoteAt(pos) == QuoteKind::kNone && DashLength(pos) == 0;
 }
 
 std::size_t PowerShellText::ContinuationLength(std::size_t pos) const {
@@ -95,12 +90,6 @@ std::size_t PowerShellText::QuoteLength(std::size_t pos, QuoteKind kind) const {
     return typographic ? 3 : 0;
 }
 
-QuoteKind PowerShellText::QuoteAt(std::size_t pos) const {
-    if (QuoteLength(pos, QuoteKind::kSingle) > 0) {
-        return QuoteKind::kSingle;
-    }
-    return QuoteLength(pos, QuoteKind::kDouble) > 0 ? QuoteKind::kDouble : QuoteKind::kNone;
-}
 
 std::size_t PowerShellText::DashLength(std::size_t pos) const {
     if (At(pos) == '-') {
@@ -110,35 +99,7 @@ std::size_t PowerShellText::DashLength(std::size_t pos) const {
     return c >= kEnDash && c <= kHorizontalBar ? 3 : 0;
 }
 
-bool PowerShellText::EndsBareword(std::size_t pos) const {
-    if (pos >= text.size() || SpaceLength(pos) > 0 || NewlineLength(pos) > 0) {
-        return true;
-    }
-    switch (text[pos]) {
-        case ';':
-        case ',':
-        case '(':
-        case ')':
-        case '{':
-        case '}':
-        case '|':
-        case '&':
-            return true;
-        default:
-            return false;
-    }
-}
 
-bool PowerShellText::IsNameChar(std::size_t pos) const {
-    if (pos >= text.size()) {
-        return false;
-    }
-    const auto c = static_cast<unsigned char>(text[pos]);
-    if (c < 0x80) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    }
-    return SpaceLength(pos) == 0 && QuoteAt(pos) == QuoteKind::kNone && DashLength(pos) == 0;
-}
 
 bool PowerShellText::StartsUnaryOperator(std::size_t pos) const {
     const char c = At(pos);
