@@ -685,6 +685,13 @@ def usage_report_shows_five_callers_and_skips_escapes_it_cannot_decode(run):
            b"    caller: c4.exe (1 run): cmd /c job.bat\n    and 1 more caller\n" in out and
            b"\nup \xf0\x90\x80\x80\xf4\x8f\xbf\xbf\n" in out and
            out.endswith(b"12 records in 1 file: 3 distinct calls (1 refused) from 1 computer, 5 lines skipped\n"), f"{out!r}")
+    # A value nested 64 deep is read; one deeper is not.
+    deep = (b'{"args":["up"],"time":"2026-11-01T00:00:00.000Z","computer":"PC-1","x":%s1%s}\n' % (b"[" * 63, b"]" * 63) +
+            b'{"args":["up"],"time":"2026-11-01T00:00:00.000Z","computer":"PC-1","x":%s1%s}\n' % (b"[" * 64, b"]" * 64))
+    run.file("deep.jsonl", deep)
+    status, out, _ = run("usage", "deep.jsonl")
+    expect(status == 1 and out.replace(b"\r\n", b"\n").endswith(
+        b"1 record in 1 file: 1 distinct call (0 refused) from 1 computer, 1 line skipped\n"), f"{out!r}")
 
 
 def one_check(function, options):
