@@ -116,14 +116,31 @@ def random_cases(count, seed):
     return cases
 
 
-def wine(options, args, cwd, out_path, env=None):  # -> exit status; a start Wine fails is tried again once
+def wine(options, args, cwd, out_path, env=None, done=lambda status, out_path: True):
+    """The exit status of args run under Wine, its output in out_path. A fresh Wine sometimes
+    fails to start a process: a run that reports so, or whose output `done` does not take, is
+    tried once more."""
     for _ in range(2):
         with open(out_path, "wb") as out, open(out_path + ".err", "wb") as err:
             status = subprocess.run([options.wine] * bool(options.wine) + args, cwd=cwd, stdout=out, stderr=err,
                                     env=dict(os.environ, WINEDEBUG="-all", **(env or {})), timeout=900).returncode
-        if "failed to map the shared user data" not in open(out_path + ".err", encoding="latin-1").read():
+        if ("failed to map the shared user data" not in open(out_path + ".err", encoding="latin-1").read() and
+                done(status, out_path)):
             return status
     return status
+
+
+def scan_report(path):
+    """The calls of a JSON report, or None when the file holds none (the scan never ran)."""
+    try:
+        return json.load(open(path, encoding="utf-8"))["calls"]
+    except (OSError, ValueError, KeyError, TypeError):
+        return None
+
+
+def fix_ended(status, path):
+    """Whether fix ran to its summary line."""
+    return status in (0, 1) and b" calls: " in open(path, "rb").read()
 
 
 def lay_out(options, folder, cases):
@@ -209,10 +226,14 @@ def main():
             lay_out(options, folder, cases)
         scan_path = os.path.join(base, "scan.json")
         wine(options, [options.migrate, "scan", "--legacy-name", "legacyupd", "--format", "json", "."],
-             after_dir, scan_path)
-        found = json.load(open(scan_path, encoding="utf-8"))["calls"]
-        wine(options, [options.migrate, "fix", "--legacy-name", "legacyupd", "--write", "--no-backup", "."],
-             after_dir, os.path.join(base, "fix.out"))
+             after_dir, scan_path, done=lambda status, path: scan_report(path) is not None)
+        found = scan_report(scan_path)
+        fix_path = os.path.join(base, "fix.out")
+        status = wine(options, [options.migrate, "fix", "--legacy-name", "legacyupd", "--write", "--no-backup", "."],
+                      after_dir, fix_path, done=fix_ended)
+        if found is None or not fix_ended(status, fix_path):
+            print(f"the scan or the fix did not run, twice (fix status {status})")
+            return 1
         with concurrent.futures.ThreadPoolExecutor(2) as pool:
             jobs = [pool.submit(run_side, options, d, cases) for d in (before_dir, after_dir)]
             before, after = (j.result() for j in jobs)
