@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <mutex>
 
 #include "scripts/AsciiCase.h"
 #include "scripts/WordAutomaton.h"
@@ -52,7 +54,8 @@ bool Searchable(const std::string& name) {
 }  // namespace
 
 BatchPlainLines::BatchPlainLines(std::string_view text, const std::vector<std::string>& legacyNames) {
-    const std::vector<std::uint16_t>& steps = StepsFor(legacyNames);
+    const std::shared_ptr<const std::vector<std::uint16_t>> held = StepsFor(legacyNames);
+    const std::vector<std::uint16_t>& steps = *held;
     // Line by line, the automaton starting afresh on each: a line feed is in no word, so a word
     // found lies on the line where it ends.
     std::size_t start = 0;
@@ -63,12 +66,15 @@ BatchPlainLines::BatchPlainLines(std::string_view text, const std::vector<std::s
     }
 }
 
-const std::vector<std::uint16_t>& BatchPlainLines::StepsFor(const std::vector<std::string>& legacyNames) {
-    // A scan looks for the same names in every script: each thread makes their steps once.
-    thread_local bool made = false;
-    thread_local std::vector<std::string> names;
-    thread_local std::vector<std::uint16_t> steps;
-    if (made && names == legacyNames) {
+std::shared_ptr<const std::vector<std::uint16_t>> BatchPlainLines::StepsFor(const std::vector<std::string>& legacyNames) {
+    // A scan looks for the same names in every script: their steps are made once, and shared by
+    // the threads under a lock (a thread_local's destructor crashes MinGW's static runtime at
+    // thread exit). Whoever reads them holds them, so that other names never free them early.
+    static std::mutex lock;
+    static std::vector<std::string> names;
+    static std::shared_ptr<const std::vector<std::uint16_t>> steps;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (steps && names == legacyNames) {
         return steps;
     }
     bool searchable = true;
@@ -77,9 +83,9 @@ const std::vector<std::uint16_t>& BatchPlainLines::StepsFor(const std::vector<st
         searchable = searchable && Searchable(name);
         words.push_back(AsciiLowered(name));
     }
-    steps = searchable ? Steps(WordAutomaton(words)) : std::vector<std::uint16_t>();
+    steps = std::make_shared<const std::vector<std::uint16_t>>(searchable ? Steps(WordAutomaton(words))
+                                                                          : std::vector<std::uint16_t>());
     names = legacyNames;
-    made = true;
     return steps;
 }
 
@@ -88,7 +94,7 @@ std::vector<std::uint16_t> BatchPlainLines::Steps(const WordAutomaton& automaton
     // (kWord when a word ends there): one look-up a byte. The bytes taken out leave the state as
     // it was, so the words are looked for as if those bytes were not there.
     std::vector<std::uint16_t> steps;
-    if (!automaton.Valid() || automaton.States() > (std::size_t{1} << (16 - kBits))) {
+    if (automaton.States() == 0 || automaton.States() > (std::size_t{1} << (16 - kBits))) {
         return steps;
     }
     steps.resize(automaton.States() * 256);

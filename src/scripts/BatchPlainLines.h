@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +33,7 @@ public:
 
 private:
     // The steps for these names (see Steps), or none when a name could hide from the search.
-    static const std::vector<std::uint16_t>& StepsFor(const std::vector<std::string>& legacyNames);
+    static std::shared_ptr<const std::vector<std::uint16_t>> StepsFor(const std::vector<std::string>& legacyNames);
     // The automaton's steps, each with what its byte makes a line hold; empty when the states
     // do not fit beside those bits.
     static std::vector<std::uint16_t> Steps(const WordAutomaton& automaton);
