@@ -47,8 +47,6 @@ std::uint32_t PowerShellText::ThreeByte(std::size_t pos) const {
     return ((b0 & 0x0FU) << 12) | ((b1 & 0x3FU) << 6) | (b2 & 0x3FU);
 }
 
-
-
 std::size_t PowerShellText::WideSpaceLength(std::size_t pos) const {
     if (At(pos) == '\xC2') {
         const auto next = static_cast<unsigned char>(At(pos + 1));
@@ -90,7 +88,6 @@ std::size_t PowerShellText::QuoteLength(std::size_t pos, QuoteKind kind) const {
     return typographic ? 3 : 0;
 }
 
-
 std::size_t PowerShellText::DashLength(std::size_t pos) const {
     if (At(pos) == '-') {
         return 1;
@@ -98,8 +95,6 @@ std::size_t PowerShellText::DashLength(std::size_t pos) const {
     const auto c = ThreeByte(pos);
     return c >= kEnDash && c <= kHorizontalBar ? 3 : 0;
 }
-
-
 
 bool PowerShellText::StartsUnaryOperator(std::size_t pos) const {
     const char c = At(pos);

@@ -14,7 +14,6 @@ WordAutomaton::WordAutomaton(const std::vector<std::string>& words) {
         states += word.size();
     }
     if (states > std::numeric_limits<State>::max()) {
-        valid = false;
         return;
     }
     constexpr State kNone = std::numeric_limits<State>::max();

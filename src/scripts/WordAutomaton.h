@@ -15,11 +15,10 @@ class WordAutomaton {
 public:
     using State = std::uint16_t;
 
-    // `words`: in lower case, none empty. Valid() is false when they need more states than a
-    // State holds.
+    // `words`: in lower case, none empty. When they need more states than a State holds, the
+    // automaton has none (States() is 0).
     explicit WordAutomaton(const std::vector<std::string>& words);
 
-    bool Valid() const { return valid; }
     std::size_t States() const { return found.size(); }
     static constexpr State Start() { return 0; }
     State Next(State state, unsigned char byte) const { return next[static_cast<std::size_t>(state) * 256 + byte]; }
@@ -29,7 +28,6 @@ public:
 private:
     std::vector<State> next;
     std::vector<unsigned char> found;
-    bool valid = true;
 };
 
 }  // namespace scripts
