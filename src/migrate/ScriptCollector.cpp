@@ -69,9 +69,13 @@ bool IsInside(const fs::path& file, const fs::path& root) {
     return mismatch.first == root.end();
 }
 
+// Made in one allocation: three of these for each file found are most of the walk's own work.
 std::string Joined(const std::string& folder, const std::string& name, char separator) {
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/' && path.back() != separator) {
+    const bool join = !folder.empty() && folder.back() != '/' && folder.back() != separator;
+    std::string path;
+    path.reserve(folder.size() + (join ? 1 : 0) + name.size());
+    path += folder;
+    if (join) {
         path += separator;
     }
     return path += name;

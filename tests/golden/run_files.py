@@ -92,6 +92,20 @@ def encodings_marks_and_line_ends_are_kept(run):
 
 
 @check()
+def a_name_or_a_refused_byte_is_found_at_any_place(run):
+    # The first look at a file tests 32 and 16 places at a time, then the last few one by one: a
+    # call or a NUL at each place of two such blocks and of their ends is found all the same.
+    for shift in range(80):
+        run.file(f"n/c{shift:02}.bat", b"rem " + b"x" * shift + b"\r\n" + CALL.upper())
+        run.file(f"z/z{shift:02}.bat", b"rem " + b"x" * shift + b"\0" + b"y" * (79 - shift))
+    found = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "n")[1])["calls"]
+    expect(sorted(c["file"] for c in found) == [f"n/c{shift:02}.bat" for shift in range(80)],
+           f"{len(found)} calls: {sorted(c['file'] for c in found)}")
+    status, _, errors = run("scan", "--legacy-name", "old", "z")
+    expect(status == 2 and errors.count("binary file (a NUL byte at offset") == 80, f"{status} {errors}")
+
+
+@check()
 def the_same_call_in_two_files_is_judged_by_each_files_variables(run):
     # Calls are translated once per distinct call; which variables hold a space is each file's own.
     run.file("x.bat", b'set "TE=C:\\a b"\r\n"%TD%\\old.exe" up -F\r\n')
