@@ -164,8 +164,7 @@ bool BatchReader::ReadKeyword(Prefix& prefix) {
         return true;
     }
     if (keyword == "cmd" || keyword == "cmd.exe") {
-        prefix.viaCmd = true;
-        return ReadCmdSwitches();
+        return ReadCmdSwitches(prefix.viaCmd);
     }
     if (keyword == "setlocal") {
         ReadSetlocal();
@@ -223,8 +222,8 @@ void BatchReader::ReadProgram(const Prefix& prefix) {
         SetReview(index, Review::kVariableProgram,
                   "the program path comes from a variable (" + Source(match.name) + ")");
     }
-    if (prefix.viaCmd) {
-        SetReview(index, Review::kThroughCmd, "it runs through cmd /c, which reads the line again");
+    if (!prefix.viaCmd.empty()) {
+        SetReview(index, Review::kThroughCmd, "it runs through cmd " + prefix.viaCmd + ", which reads the line again");
     }
     if (prefix.viaCall && end.callSensitive) {
         SetReview(index, Review::kThroughCall, "it runs through call, which reads % and quoted ^ a second time");

@@ -58,7 +58,8 @@ private:
     // What stands before the program word of the command being read.
     struct Prefix {
         bool viaCall = false;
-        bool viaCmd = false;
+        // The switch of "cmd" that runs the rest of the line ("/c" or "/k"); empty without cmd.
+        std::string viaCmd;
         bool outputRedirected = false;
         BatchRedirection redirection;
     };
@@ -91,7 +92,7 @@ private:
     bool ReadFor();
     void ReadForSet(bool fileMode, char commandQuote);
     void ReadStart();
-    bool ReadCmdSwitches();
+    bool ReadCmdSwitches(std::string& runSwitch);
     void ReadSetlocal();
     void ReadSet();
     void PushForScope(std::string letters);

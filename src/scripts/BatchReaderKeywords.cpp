@@ -206,7 +206,7 @@ void BatchReader::ReadStart() {
     }
 }
 
-bool BatchReader::ReadCmdSwitches() {
+bool BatchReader::ReadCmdSwitches(std::string& runSwitch) {
     while (true) {
         words.SkipBlanks();
         if (!lexer.Peek().IsSpecial('/')) {
@@ -215,6 +215,7 @@ bool BatchReader::ReadCmdSwitches() {
         words.ReadWord(word);
         const std::string& option = words.Text(word);
         if (option == "/c" || option == "/k") {
+            runSwitch = option;
             return true;
         }
     }
