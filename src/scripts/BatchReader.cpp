@@ -1,6 +1,10 @@
 #include "scripts/BatchReader.h"
 
+#include <algorithm>
+
 #include <utility>
+
+#include "scripts/Launchers.h"
 
 namespace scripts {
 
@@ -22,6 +26,7 @@ BatchReader::BatchReader(std::string_view text, const std::vector<std::string>& 
       words(lexer, text),
       arguments(words, text),
       names(legacyNames),
+      mentions(legacyNames),
       plainLines(text, legacyNames),
       everyLine(everyLine) {}
 
@@ -181,6 +186,7 @@ bool BatchReader::ReadKeyword(Prefix& prefix) {
 void BatchReader::ReadProgram(const Prefix& prefix) {
     const ProgramMatch match = names.Match(word, text, delayed);
     if (match.kind == ProgramMatch::Kind::kOther) {
+        ReadHandedOn(prefix);
         return;
     }
     const std::size_t index = calls.size();
@@ -231,6 +237,49 @@ void BatchReader::ReadProgram(const Prefix& prefix) {
     if (match.nameInPieces) {
         SetReview(index, Review::kNameInPieces, "its name is written with quotes or carets inside");
     }
+}
+
+// A command that hands a command line on: psexec \\srv old up, schtasks ... /tr "old up", and
+// cmd /c "old up", whose first word, quotes and all, is no program. The first mention of the
+// program in the line handed on is a call, left for a person: another program takes that line
+// apart, not this cmd.exe.
+void BatchReader::ReadHandedOn(const Prefix& prefix) {
+    if (word.empty()) {
+        return;
+    }
+    const BatchUnit& first = word.front();
+    std::string command = Source({first.begin, word.back().end});
+    command.erase(std::remove(command.begin(), command.end(), '"'), command.end());
+    Launchers::Launch launch = Launchers::Of(command);
+    std::size_t begin = lexer.Peek().begin;
+    if (launch.reason.empty() && !prefix.viaCmd.empty()) {
+        launch.reason = "it runs through cmd " + prefix.viaCmd + ", which reads the line again";
+        begin = first.begin;
+    }
+    if (launch.reason.empty()) {
+        return;
+    }
+    words.SkipCommand();
+    const std::string_view rest = text.substr(begin, lexer.Peek().begin - begin);
+    const std::size_t from = Launchers::SearchFrom(rest, launch.after);
+    NameMatch mention;
+    if (from == std::string_view::npos || !mentions.FindMention(rest, from, mention)) {
+        return;
+    }
+    const std::size_t at = begin + mention.nameBegin;
+    const std::size_t lineEnd = text.rfind('\n', at - 1);  // the command word stands before `at`
+    ScriptCall call;
+    call.line = first.line + static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(first.begin),
+                                                                 text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    call.column = at - (lineEnd == std::string_view::npos ? 0 : lineEnd + 1) + 1;
+    call.program = {at, begin + mention.fileEnd};
+    call.name = {at, begin + mention.nameEnd};
+    call.arguments = {call.program.end, call.program.end};
+    call.review = std::move(launch.reason);
+    call.insideBlock = !blocks.empty();
+    call.delayedExpansion = delayed;
+    calls.push_back(std::move(call));
+    reviews.push_back(Review::kHandedOn);
 }
 
 void BatchReader::EndCommand() {

@@ -11,6 +11,7 @@
 #include "scripts/BatchPlainLines.h"
 #include "scripts/BatchProgramName.h"
 #include "scripts/BatchWords.h"
+#include "scripts/ProgramNames.h"
 #include "scripts/ScriptCall.h"
 
 namespace scripts {
@@ -33,6 +34,7 @@ public:
 private:
     // Why a call is left for review, the first of these winning.
     enum class Review {
+        kHandedOn,
         kRedirected,
         kPiped,
         kInterleaved,
@@ -93,6 +95,7 @@ private:
     void ReadForSet(bool fileMode, char commandQuote);
     void ReadStart();
     bool ReadCmdSwitches(std::string& runSwitch);
+    void ReadHandedOn(const Prefix& prefix);
     void ReadSetlocal();
     void ReadSet();
     void PushForScope(std::string letters);
@@ -107,6 +110,7 @@ private:
     BatchWords words;
     BatchArguments arguments;
     BatchProgramName names;
+    ProgramNames mentions;
     BatchPlainLines plainLines;
     bool everyLine = false;
     std::vector<ScriptCall> calls;

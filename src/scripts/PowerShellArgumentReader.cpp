@@ -38,6 +38,9 @@ CommandKind PowerShellArgumentReader::KindOf(std::string_view path) {
     if (EqualsIgnoringCase(name, "invoke-expression") || EqualsIgnoringCase(name, "iex")) {
         return CommandKind::kInvokeExpression;
     }
+    if (!Launchers::Of(path).reason.empty()) {
+        return CommandKind::kLauncher;
+    }
     constexpr std::array<std::string_view, 16> kBlockStatements = {
         "function", "filter", "workflow", "class",  "enum", "if",  "elseif", "else",
         "foreach",  "for",    "while",    "switch", "try",  "catch", "finally", "trap"};
@@ -58,6 +61,11 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
     std::size_t last = call.program.end;
     bool redirected = false;
     OtherCommand other;
+    if (kind == CommandKind::kLauncher) {
+        const auto [b, e] = scan.Interior(call.program.begin, call.program.end);
+        other.launch = Launchers::Of(scan.text.Slice(b, e));
+        other.launchOpen = other.launch.after.empty();
+    }
     char stream = '1';
     char merge = '\0';
     while (true) {
@@ -103,11 +111,14 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
 
 void PowerShellArgumentReader::ScanOneArgument(ScriptCall& call, CommandKind kind, OtherCommand& other) {
     const std::size_t begin = scan.pos;
+    const std::size_t callsBefore = found.calls.size();
     PowerShellWord arg;
     words.ScanArgumentElement(arg, call, true);
     ScanArrayRest(arg, call);
     if (kind != CommandKind::kLegacy) {
-        NoteOtherArgument(kind, begin, other);
+        // A call inside the argument (a script block, a $( )) is found there: the argument
+        // itself then names no other.
+        NoteOtherArgument(kind, begin, found.calls.size() > callsBefore ? std::string() : arg.value, other);
         return;
     }
     if (arg.value == "--%") {
@@ -157,19 +168,37 @@ void PowerShellArgumentReader::ScanArrayRest(PowerShellWord& arg, ScriptCall& ca
     }
 }
 
-void PowerShellArgumentReader::NoteOtherArgument(CommandKind kind, std::size_t begin, OtherCommand& other) {
+// `passed`: the argument as PowerShell passes it, empty when a call was found inside it.
+void PowerShellArgumentReader::NoteOtherArgument(CommandKind kind, std::size_t begin, const std::string& passed,
+                                                 OtherCommand& other) {
     const auto [b, e] = scan.Interior(begin, scan.pos);
     const std::string_view value = scan.text.Slice(b, e);
     found.NoteNaming(value);
     NameMatch match;
+    // A command line handed on: to a launcher once the argument before it (if it needs one) has
+    // been passed, or by Start-Process to a launcher it starts (its other programs take their
+    // arguments as they are: notepad opens a file named old).
+    if (kind == CommandKind::kStartProcess && !other.afterArgumentList && other.launch.reason.empty()) {
+        other.launch = Launchers::Of(value);
+    }
+    const bool handedOn = kind == CommandKind::kLauncher ? other.launchOpen
+                                                         : kind == CommandKind::kStartProcess && other.afterArgumentList &&
+                                                               !other.launch.reason.empty();
+    // As written, or as passed (o`ld is old).
+    const bool mentioned = !passed.empty() && (found.names.FindMention(value, 0, match) ||
+                                               found.names.FindMention(passed, 0, match));
     const bool started =
         kind == CommandKind::kStartProcess && !other.afterArgumentList && found.names.IsProgramPath(value, match);
     const bool invoked = kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match);
-    if (!other.reported && (started || invoked)) {
-        found.AddIndirectCall(begin, scan.pos, match, b, started ? kStartProcess : kInvokeExpression);
+    if (!other.reported && (started || invoked || (handedOn && mentioned))) {
+        // The name's place as written; one PowerShell unescapes is shown at its argument.
+        const bool shown = started || invoked || found.names.FindMention(value, 0, match);
+        const std::string reason = handedOn ? other.launch.reason : started ? kStartProcess : kInvokeExpression;
+        found.AddIndirectCall(begin, scan.pos, shown ? match : NameMatch{}, shown ? b : begin, reason);
         other.reported = true;
     }
     other.afterArgumentList = IsArgumentListParameter(value);
+    other.launchOpen = kind == CommandKind::kLauncher && (other.launchOpen || EqualsIgnoringCase(passed, other.launch.after));
 }
 
 // ---- Redirections and stop-parsing ------------------------------------------------------------

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
+#include "scripts/Launchers.h"
 #include "scripts/PowerShellCursor.h"
 #include "scripts/PowerShellFindings.h"
 #include "scripts/PowerShellWordReader.h"
@@ -12,7 +14,8 @@ namespace scripts {
 
 // Which command the arguments being read belong to: the legacy program, whose words are kept,
 // or another command, whose arguments are looked at only for a mention of the program.
-enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression, kBlockStatement };
+// kLauncher: a program or cmdlet that runs a command line it is handed (see Launchers).
+enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression, kLauncher, kBlockStatement };
 
 // Reads a command's arguments from the cursor to the end of the command: the words (with comma
 // lists joined again, as PowerShell does for a native program), redirections, a trailing '&'
@@ -25,12 +28,13 @@ public:
         : scan(cursor), found(findings), words(wordReader) {}
 
     // The kind of the command whose program token is `path`: Start-Process and Invoke-Expression
-    // (and their aliases) by the file name after the last '\' or '/', kOther for the rest.
+    // (and their aliases) and the launchers by the file name after the last '\' or '/', kOther
+    // for the rest.
     static CommandKind KindOf(std::string_view path);
 
     // Reads the arguments after `call.program`. For kLegacy `call` gets them; for another command
-    // `call` is scratch, and an argument of Start-Process or Invoke-Expression naming the program
-    // is reported to `found` as an indirect call.
+    // `call` is scratch, and an argument of Start-Process, Invoke-Expression or a launcher naming
+    // the program is reported to `found` as an indirect call.
     void ScanArguments(ScriptCall& call, CommandKind kind);
 
     // At a command named "--%", as in "& --% x": PowerShell takes the rest of the line (up to a
@@ -44,11 +48,14 @@ private:
     struct OtherCommand {
         bool afterArgumentList = false;
         bool reported = false;
+        // A launcher's: the reason, and whether its command line may start at the next argument.
+        Launchers::Launch launch;
+        bool launchOpen = false;
     };
 
     void ScanOneArgument(ScriptCall& call, CommandKind kind, OtherCommand& other);
     void ScanArrayRest(PowerShellWord& arg, ScriptCall& call);
-    void NoteOtherArgument(CommandKind kind, std::size_t begin, OtherCommand& other);
+    void NoteOtherArgument(CommandKind kind, std::size_t begin, const std::string& passed, OtherCommand& other);
     std::size_t RedirectionLength(std::size_t pos, char& stream, char& merge) const;
     void ScanRedirection(ScriptCall& call);
     // At a --%, plain or written with escapes: reads the rest of the line as written and returns

@@ -47,7 +47,7 @@ void PowerShellFindings::MarkInside(std::size_t firstCall, const char* reason) {
 }
 
 void PowerShellFindings::AddIndirectCall(std::size_t begin, std::size_t end, const NameMatch& match,
-                                         std::size_t offset, const char* reason) {
+                                         std::size_t offset, const std::string& reason) {
     ScriptCall call;
     call.program = {begin, end};
     call.name = {offset + match.nameBegin, offset + match.nameEnd};

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scripts/PowerShellNames.h"
+#include "scripts/ProgramNames.h"
 #include "scripts/ScriptCall.h"
 
 namespace scripts {
@@ -28,10 +28,11 @@ struct PowerShellFindings {
     void Problem(std::size_t start, const char* reason, bool swallowed);
     // Marks every call from index `firstCall` on as standing inside the unclosed `reason`.
     void MarkInside(std::size_t firstCall, const char* reason);
-    // Records a call found indirectly (Start-Process, Invoke-Expression): [begin, end) is the
-    // argument naming the program, `match` the name in it at `offset`; `reason` says how it runs.
+    // Records a call found indirectly (Start-Process, Invoke-Expression, a launcher): [begin, end)
+    // is the argument naming the program, `match` the name in it at `offset`; `reason` says how
+    // it runs.
     void AddIndirectCall(std::size_t begin, std::size_t end, const NameMatch& match, std::size_t offset,
-                         const char* reason);
+                         const std::string& reason);
     // While an assignment's value is watched: notes that a string in it, `path`, names the program.
     void NoteNaming(std::string_view path);
 
@@ -39,7 +40,7 @@ struct PowerShellFindings {
     static std::string VariableKey(std::string_view name);
 
     std::string_view source;
-    PowerShellNames names;
+    ProgramNames names;
     std::vector<ScriptCall> calls;
     // Why brackets or quotes were never closed, in the order found.
     std::vector<const char*> problems;

@@ -25,7 +25,7 @@ std::size_t PowerShellStatementReader::ScanInvocation() {
     if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
         words.ScanQuoted(program, scratch);
         auto [b, e] = scan.Interior(begin, scan.pos);
-        if (PowerShellNames::FileNameStartsWithQuote(scan.text.Slice(b, e))) {
+        if (ProgramNames::FileNameStartsWithQuote(scan.text.Slice(b, e))) {
             e = b;  // in a string a quote is a character of the file name, which is then no program's
         }
         // In a string a quote is a character of the name: only an escape can hide the program.

@@ -16,10 +16,10 @@ A command is a legacy call when its name (GetCommandName(), or the text of an ex
 in command position) less its folder and a final .exe is "old" in any case. Every script that
 PowerShell parses without error must give the same calls at the same places: line, and the column
 in bytes from 1 where the command's name starts (PowerShell counts UTF-16 code units; the runner
-converts). The reader's indirect findings (Start-Process, Invoke-Expression, `& $var`, a computed
-path) are not calls PowerShell names; each must stand at a command PowerShell runs by one of those
-ways: inside a Start-Process/start/saps or Invoke-Expression/iex command, or at the variable
-or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
+converts). The reader's indirect findings (Start-Process, Invoke-Expression, a program that hands
+a command line on such as cmd or psexec, `& $var`, a computed path) are not calls PowerShell names;
+each must stand at a command PowerShell runs by one of those ways: inside a Start-Process,
+Invoke-Expression or handing-on command, or at the variable or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
 With --cache DIR, PowerShell's answer for the same scripts, pwsh and powershell_commands.ps1 is
 kept there and read back on the next run (the reader is run and compared every time).
 Exits 0 when all agree, 1 on a disagreement, 77 (skipped) when pwsh is missing, 2 on a set-up error.
@@ -29,9 +29,14 @@ import argparse, hashlib, json, os, random, re, shutil, subprocess, sys, tempfil
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-INDIRECT = ("it is started by Start-Process", "it is run from a string by Invoke-Expression",
-            "the program comes from the variable", "the program path is computed")
-STARTERS = {"start-process", "start", "saps", "invoke-expression", "iex"}
+# Findings at a command that hands a command line on, and at a program PowerShell computes.
+HANDED_ON = ("it is started by Start-Process", "it is run ", "it is the command of a scheduled task",
+             "it is the action of a scheduled task", "it is started through WMI")
+COMPUTED = ("the program comes from the variable", "the program path is computed")
+INDIRECT = HANDED_ON + COMPUTED
+STARTERS = {"start-process", "start", "saps", "invoke-expression", "iex", "cmd", "powershell", "pwsh", "schtasks",
+            "new-scheduledtaskaction", "psexec", "psexec64", "paexec", "winrs", "runas", "wmic", "invoke-wmimethod",
+            "invoke-cimmethod", "at"}
 # Inserted at random places: PowerShell's quoting, escapes, brackets, comments and separators.
 PIECES = ["'", '"', "`", "(", ")", "{", "}", "[", "]", "$(", "@(", "@{", " `\n  ", " <# c #> ", " # c\n", "<#",
           "#>", '@"\n', '\n"@', "@'\n", "\n'@", " --% ", " @params ", "; ", " | ", " && ", " || ", "\n", "\r\n",
@@ -80,9 +85,13 @@ def variant(rng, text, bases):
     return text
 
 
-def legacy(name):
+def base_name(name):  # without folder and a final .exe, lower case
     base = re.split(r"[\\/]", name or "")[-1].lower()
-    return (base[:-4] if base.endswith(".exe") else base) == "old"
+    return base[:-4] if base.endswith(".exe") else base
+
+
+def legacy(name):
+    return base_name(name) == "old"
 
 
 def place(text, offset):  # a UTF-16 offset -> (line, column in UTF-8 bytes from 1)
@@ -94,14 +103,14 @@ def place(text, offset):  # a UTF-16 offset -> (line, column in UTF-8 bytes from
 def compare(text, parsed, found):  # -> list of problems
     direct = sorted(place(text, c["offset"]) for c in parsed["commands"] if legacy(c["name"]))
     starters = [(place(text, c["offset"]), place(text, c["end"])) for c in parsed["commands"]
-                if (c["name"] or "").lower() in STARTERS]
+                if base_name(c["name"]) in STARTERS]
     computed = {place(text, c["offset"]) for c in parsed["commands"] if c["op"] != "Unknown" and
                 c["kind"] not in ("StringConstantExpressionAst", "ExpandableStringExpressionAst")}
     mine = sorted((c["line"], c["column"]) for c in found if not c["why"].startswith(INDIRECT))
     problems = [] if mine == direct else [f"PowerShell finds calls at {direct}, the reader at {mine}"]
     problems += [f"indirect finding at {c['line']}:{c['column']} ({c['why']}) where PowerShell starts nothing that way"
                  for c in found if c["why"].startswith(INDIRECT) and not ((c["line"], c["column"]) in computed
-                 if c["why"].startswith(INDIRECT[2:]) else
+                 if c["why"].startswith(COMPUTED) else
                  any(start <= (c["line"], c["column"]) < end for start, end in starters))]
     return problems
 

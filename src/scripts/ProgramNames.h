@@ -18,9 +18,9 @@ struct NameMatch {
 
 // The legacy program's file names (without ".exe", lower-case ASCII) and the ways a script names
 // the program. Names compare ASCII case-insensitively.
-class PowerShellNames {
+class ProgramNames {
 public:
-    explicit PowerShellNames(std::vector<std::string> legacyNames) : names(std::move(legacyNames)) {}
+    explicit ProgramNames(std::vector<std::string> legacyNames) : names(std::move(legacyNames)) {}
 
     // True when `path` (a program token's text, its enclosing quotes removed) runs the legacy
     // program: its file name, after the last '\' or '/' and without quotes, is a name or a name

@@ -1,4 +1,4 @@
-#include "scripts/PowerShellNames.h"
+#include "scripts/ProgramNames.h"
 
 #include "scripts/AsciiCase.h"
 #include "scripts/PowerShellReasons.h"
@@ -22,7 +22,7 @@ bool JoinsWord(char c) {
 
 }  // namespace
 
-std::size_t PowerShellNames::FileNameAt(std::string_view text, std::size_t& nameLength) const {
+std::size_t ProgramNames::FileNameAt(std::string_view text, std::size_t& nameLength) const {
     std::size_t best = 0;
     for (const std::string& name : names) {
         if (name.empty() || !StartsWithIgnoringCase(text, name)) {
@@ -38,7 +38,7 @@ std::size_t PowerShellNames::FileNameAt(std::string_view text, std::size_t& name
     return best;
 }
 
-bool PowerShellNames::IsProgramPath(std::string_view path, NameMatch& match) const {
+bool ProgramNames::IsProgramPath(std::string_view path, NameMatch& match) const {
     std::size_t begin = path.find_last_of("\\/");
     begin = begin == std::string_view::npos ? 0 : begin + 1;
     std::size_t end = path.size();
@@ -57,7 +57,7 @@ bool PowerShellNames::IsProgramPath(std::string_view path, NameMatch& match) con
     return true;
 }
 
-const char* PowerShellNames::HiddenNameReason(std::string_view path, std::string_view value) const {
+const char* ProgramNames::HiddenNameReason(std::string_view path, std::string_view value) const {
     NameMatch match;
     if (path == value || IsProgramPath(path, match) || !IsProgramPath(value, match)) {
         return nullptr;
@@ -65,13 +65,13 @@ const char* PowerShellNames::HiddenNameReason(std::string_view path, std::string
     return path.find('`') != std::string_view::npos ? kEscapedName : kQuotedName;
 }
 
-bool PowerShellNames::FileNameStartsWithQuote(std::string_view path) {
+bool ProgramNames::FileNameStartsWithQuote(std::string_view path) {
     const std::size_t slash = path.find_last_of("\\/");
     const std::size_t name = slash == std::string_view::npos ? 0 : slash + 1;
     return name < path.size() && IsQuote(path[name]);
 }
 
-bool PowerShellNames::FindMention(std::string_view text, std::size_t from, NameMatch& match) const {
+bool ProgramNames::FindMention(std::string_view text, std::size_t from, NameMatch& match) const {
     for (std::size_t i = from; i < text.size(); ++i) {
         if (i > 0 && JoinsWord(text[i - 1])) {
             continue;
