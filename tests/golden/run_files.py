@@ -106,6 +106,17 @@ def a_name_or_a_refused_byte_is_found_at_any_place(run):
 
 
 @check()
+def a_call_that_cannot_be_read_is_judged_apart_from_the_same_words_written_whole(run):
+    # A caret at the very end of the file continues the last line into nothing: the words are
+    # those of the line before, the verdict is not.
+    run.file("caret.bat", CALL + b"\r\n" + CALL + b" ^")
+    found = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "caret.bat")[1])["calls"]
+    expect([c["class"] for c in found] == ["rewrite", "manual"], f"{found}")
+    expect(run("fix", "--legacy-name", "old", "--write", "caret.bat")[0] == 1 and
+           run.read("caret.bat") == NEW + b"\r\n" + CALL + b" ^", f"{run.read('caret.bat')!r}")
+
+
+@check()
 def the_same_call_in_two_files_is_judged_by_each_files_variables(run):
     # Calls are translated once per distinct call; which variables hold a space is each file's own.
     run.file("x.bat", b'set "TE=C:\\a b"\r\n"%TD%\\old.exe" up -F\r\n')
