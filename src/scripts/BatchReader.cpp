@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "scripts/AsciiCase.h"
 #include "scripts/Launchers.h"
 
 namespace scripts {
@@ -148,6 +149,20 @@ BatchReader::Step BatchReader::ReadCommandStart(Prefix& prefix) {
     return Step::kAgain;
 }
 
+// The word starts cmd.exe: by its name, with a folder or quotes (C:\Windows\System32\cmd.exe), or
+// through COMSPEC, which Windows sets to it.
+bool BatchReader::NamesCmd() const {
+    if (word.empty()) {
+        return false;
+    }
+    std::string written = Source({word.front().begin, word.back().end});
+    written.erase(std::remove(written.begin(), written.end(), '"'), written.end());
+    const std::size_t slash = written.find_last_of("\\/");
+    const std::string_view name = std::string_view(written).substr(slash == std::string::npos ? 0 : slash + 1);
+    return EqualsIgnoringCase(name, "cmd") || EqualsIgnoringCase(name, "cmd.exe") ||
+           EqualsIgnoringCase(written, "%comspec%");
+}
+
 bool BatchReader::ReadKeyword(Prefix& prefix) {
     const std::string_view keyword = words.Text(word);
     if (keyword == "rem") {
@@ -168,7 +183,7 @@ bool BatchReader::ReadKeyword(Prefix& prefix) {
         ReadStart();
         return true;
     }
-    if (keyword == "cmd" || keyword == "cmd.exe") {
+    if (NamesCmd()) {
         return ReadCmdSwitches(prefix.viaCmd);
     }
     if (keyword == "setlocal") {

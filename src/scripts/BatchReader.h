@@ -94,6 +94,7 @@ private:
     bool ReadFor();
     void ReadForSet(bool fileMode, char commandQuote);
     void ReadStart();
+    bool NamesCmd() const;
     bool ReadCmdSwitches(std::string& runSwitch);
     void ReadHandedOn(const Prefix& prefix);
     void ReadSetlocal();

@@ -19,8 +19,9 @@ struct Entry {
 constexpr std::string_view kOtherComputer = "it is run on another computer by ";
 constexpr std::string_view kWmi = "it is started through WMI by ";
 
-constexpr std::array<Entry, 14> kLaunchers = {{
+constexpr std::array<Entry, 15> kLaunchers = {{
     {"cmd", "it is run by ", ", which reads its command line again", ""},
+    {"$env:comspec", "it is run by ", ", which reads its command line again", ""},
     {"powershell", "it is run from a string by ", "", ""},
     {"pwsh", "it is run from a string by ", "", ""},
     {"schtasks", "it is the command of a scheduled task that ", " makes", "/tr"},

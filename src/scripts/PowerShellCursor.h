@@ -73,6 +73,10 @@ struct PowerShellCursor {
     std::size_t pos = 0;
     std::size_t depth = 0;
     bool tooDeep = false;
+    // How many $( ) of a double-quoted string or of a bareword enclose the position (a $( ) of a
+    // here-string starts again from 0): inside them PowerShell ends a double-quoted string at a
+    // doubled quote as at a single one.
+    std::size_t inTokenSubexpressions = 0;
 
 private:
     bool Enter();

@@ -170,7 +170,7 @@ void PowerShellWordReader::ScanBareword(PowerShellWord& arg, ScriptCall& call) {
         } else if (scan.text.QuoteAt(scan.pos) != QuoteKind::kNone) {
             ScanQuoted(arg, call);
         } else if (c == '$' && scan.VariableAt(scan.pos)) {
-            ScanStringVariable(arg, call, false);
+            ScanStringVariable(arg, call, false, true);
         } else {
             arg.value += c;
             ++scan.pos;
@@ -265,7 +265,8 @@ void PowerShellWordReader::ScanSingleQuoted(PowerShellWord& arg) {
     found.Problem(start, kUnclosedSingle, true);
 }
 
-// "text": backtick escapes and variables expand; two quotes in a row are one.
+// "text": backtick escapes and variables expand; two quotes in a row are one, except inside a
+// $( ) of another string or of a bareword, where they end the string as one quote does.
 void PowerShellWordReader::ScanDoubleQuoted(PowerShellWord& arg, ScriptCall& call) {
     const std::size_t start = scan.pos;
     const std::size_t problemsBefore = found.problems.size();
@@ -275,8 +276,9 @@ void PowerShellWordReader::ScanDoubleQuoted(PowerShellWord& arg, ScriptCall& cal
         const char c = scan.text.At(scan.pos);
         if (quote > 0) {
             const std::size_t second = scan.text.QuoteLength(scan.pos + quote, QuoteKind::kDouble);
-            if (second == 0) {
-                scan.pos += quote;
+            // Inside a $( ) of a string or bareword, "" ends the string too: "$(f "a"" )" passes a.
+            if (second == 0 || scan.inTokenSubexpressions > 0) {
+                scan.pos += quote + second;
                 return;
             }
             arg.value.append(scan.text.Slice(scan.pos + quote, scan.pos + quote + second));
@@ -284,7 +286,7 @@ void PowerShellWordReader::ScanDoubleQuoted(PowerShellWord& arg, ScriptCall& cal
         } else if (c == '`' && scan.pos + 1 < scan.text.Size()) {
             AppendEscape(arg);
         } else if (c == '$' && scan.VariableAt(scan.pos)) {
-            ScanStringVariable(arg, call, true);
+            ScanStringVariable(arg, call, true, true);
         } else {
             arg.value += c;
             ++scan.pos;
@@ -319,7 +321,7 @@ void PowerShellWordReader::ScanHereString(PowerShellWord& arg, ScriptCall& call)
         } else if (kind == QuoteKind::kDouble && c == '`' && scan.pos + 1 < scan.text.Size()) {
             AppendEscape(arg);
         } else if (kind == QuoteKind::kDouble && c == '$' && scan.VariableAt(scan.pos)) {
-            ScanStringVariable(arg, call, true);
+            ScanStringVariable(arg, call, true, false);
         } else {
             arg.value += c;
             ++scan.pos;
@@ -380,9 +382,12 @@ void PowerShellWordReader::ScanMemberChain() {
     }
 }
 
-void PowerShellWordReader::ScanStringVariable(PowerShellWord& arg, ScriptCall& call, bool quoted) {
+void PowerShellWordReader::ScanStringVariable(PowerShellWord& arg, ScriptCall& call, bool quoted, bool inToken) {
     const std::size_t begin = scan.pos;
+    const std::size_t outer = scan.inTokenSubexpressions;
+    scan.inTokenSubexpressions = inToken ? outer + 1 : 0;
     ScanVariableReference();
+    scan.inTokenSubexpressions = outer;
     AddPlaceholder(arg, call, begin, quoted, false);
 }
 

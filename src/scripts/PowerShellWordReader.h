@@ -64,7 +64,9 @@ private:
     void ScanDoubleQuoted(PowerShellWord& arg, ScriptCall& call);
     bool MemberFollows() const;
     void ScanMemberChain();
-    void ScanStringVariable(PowerShellWord& arg, ScriptCall& call, bool quoted);
+    // A variable or $( ) inside a word: `quoted` in a double-quoted string or here-string,
+    // `inToken` in a double-quoted string or a bareword (not a here-string).
+    void ScanStringVariable(PowerShellWord& arg, ScriptCall& call, bool quoted, bool inToken);
     void AddPlaceholder(PowerShellWord& arg, ScriptCall& call, std::size_t begin, bool quoted, bool list) const;
 
     PowerShellCursor& scan;

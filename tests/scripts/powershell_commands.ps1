@@ -3,7 +3,7 @@
 #   {"file": NAME, "errors": [OFFSET, ...], "commands": [{"name", "offset", "end", "op", "kind"}, ...]}
 # where offset is where the command's first element starts and end where the command ends, in
 # UTF-16 code units from the start of the text, name is GetCommandName() (or the text of an expandable string in command position,
-# which names a program with a variable in its folder), op is the invocation operator (Ampersand,
+# which names a program with a variable in its folder, or of a variable run by & or ., such as $env:ComSpec), op is the invocation operator (Ampersand,
 # Dot, Unknown) and kind the first element's syntax-tree type.
 param([Parameter(Mandatory)][string]$Folder)
 
@@ -18,6 +18,9 @@ foreach ($file in Get-ChildItem -LiteralPath $Folder -Filter *.ps1 | Sort-Object
         $name = $command.GetCommandName()
         if ($null -eq $name -and $first -is [System.Management.Automation.Language.ExpandableStringExpressionAst]) {
             $name = $first.Value
+        }
+        if ($null -eq $name -and $first -is [System.Management.Automation.Language.VariableExpressionAst]) {
+            $name = $first.Extent.Text
         }
         [ordered]@{ name = $name; offset = $first.Extent.StartOffset; end = $command.Extent.EndOffset
                     op = "$($command.InvocationOperator)"; kind = $first.GetType().Name }

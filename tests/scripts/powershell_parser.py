@@ -34,7 +34,7 @@ HANDED_ON = ("it is started by Start-Process", "it is run ", "it is the command 
              "it is the action of a scheduled task", "it is started through WMI")
 COMPUTED = ("the program comes from the variable", "the program path is computed")
 INDIRECT = HANDED_ON + COMPUTED
-STARTERS = {"start-process", "start", "saps", "invoke-expression", "iex", "cmd", "powershell", "pwsh", "schtasks",
+STARTERS = {"start-process", "start", "saps", "invoke-expression", "iex", "cmd", "$env:comspec", "powershell", "pwsh", "schtasks",
             "new-scheduledtaskaction", "psexec", "psexec64", "paexec", "winrs", "runas", "wmic", "invoke-wmimethod",
             "invoke-cimmethod", "at"}
 # Inserted at random places: PowerShell's quoting, escapes, brackets, comments and separators.
@@ -56,7 +56,8 @@ def table_snippets():
     scripts = []
     for line in open(os.path.join(HERE, "powershell_calls.txt"), encoding="utf-8"):
         if line.strip() and not line.startswith("#"):
-            scripts.append(unescape(line.rstrip("\n").split(" => ")[0]))
+            # Without its marker ({windows}, {5.1}, {parsed}): the parser reads every row.
+            scripts.append(unescape(re.sub(r"^\{[^}]*\} ", "", line.rstrip("\n").split(" => ")[0])))
     for line in open(os.path.join(ROOT, "tests", "golden", "migrate.txt"), encoding="utf-8"):
         if line.startswith("[ps1] "):
             scripts.append(line[6:].split(" => ")[0].replace("\u00b6", "\n"))
