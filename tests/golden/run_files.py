@@ -245,7 +245,11 @@ def read_only_files_stay_and_links_stay_in_the_tree(run):
 @check()
 def json_and_sarif_reports(run):
     run.file("s p/a.bat", b"rem \xe9\r\n  " + CALL + b"\r\nold ac -e x\r\n")
-    report = json.loads(run("scan", "--legacy-name", "old", "--format", "json", "s p")[1])
+    out = run("scan", "--legacy-name", "old", "--format", "json", "s p")[1]
+    # For a person too: two spaces a level, one line ending the report.
+    lines = out.replace(b"\r\n", b"\n")
+    expect(lines.startswith(b'{\n  "calls": [\n    {\n      "file": ') and lines.endswith(b"\n}\n"), f"{out[:60]!r}")
+    report = json.loads(out)
     expect(report["summary"] == {"files": 1, "calls": 2, "rewrite": 1, "review": 0, "manual": 1}, report["summary"])
     call = report["calls"][0]
     expect((call["file"], call["line"], call["column"], call["class"]) == ("s p/a.bat", 2, 3, "rewrite"), call)
