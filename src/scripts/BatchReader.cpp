@@ -276,11 +276,12 @@ void BatchReader::ReadHandedOn(const Prefix& prefix) {
     }
     words.SkipCommand();
     const std::string_view rest = text.substr(begin, lexer.Peek().begin - begin);
-    const std::size_t from = Launchers::SearchFrom(rest, launch.after);
+    const std::string_view line = Launchers::CommandLine(rest, launch);
     NameMatch mention;
-    if (from == std::string_view::npos || !mentions.FindMention(rest, from, mention)) {
+    if (!mentions.FindMention(line, 0, mention)) {
         return;
     }
+    begin += static_cast<std::size_t>(line.data() - rest.data());
     const std::size_t at = begin + mention.nameBegin;
     const std::size_t lineEnd = text.rfind('\n', at - 1);  // the command word stands before `at`
     ScriptCall call;

@@ -14,27 +14,29 @@ struct Entry {
     std::string_view before;
     std::string_view afterName;
     std::string_view after;
+    bool onlyNext;
 };
 
 constexpr std::string_view kOtherComputer = "it is run on another computer by ";
 constexpr std::string_view kWmi = "it is started through WMI by ";
 
 constexpr std::array<Entry, 15> kLaunchers = {{
-    {"cmd", "it is run by ", ", which reads its command line again", ""},
-    {"$env:comspec", "it is run by ", ", which reads its command line again", ""},
-    {"powershell", "it is run from a string by ", "", ""},
-    {"pwsh", "it is run from a string by ", "", ""},
-    {"schtasks", "it is the command of a scheduled task that ", " makes", "/tr"},
-    {"new-scheduledtaskaction", "it is the action of a scheduled task that ", " makes", ""},
-    {"psexec", kOtherComputer, "", ""},
-    {"psexec64", kOtherComputer, "", ""},
-    {"paexec", kOtherComputer, "", ""},
-    {"winrs", kOtherComputer, "", ""},
-    {"runas", "it is run as another user by ", "", ""},
-    {"wmic", kWmi, "", "create"},
-    {"invoke-wmimethod", kWmi, "", ""},
-    {"invoke-cimmethod", kWmi, "", ""},
-    {"at", "it is run at a set time by ", "", ""},
+    {"cmd", "it is run by ", ", which reads its command line again", "", false},
+    {"$env:comspec", "it is run by ", ", which reads its command line again", "", false},
+    {"powershell", "it is run from a string by ", "", "", false},
+    {"pwsh", "it is run from a string by ", "", "", false},
+    {"schtasks", "it is the command of a scheduled task that ", " makes", "/tr", true},
+    {"new-scheduledtaskaction", "it is the action of a scheduled task that ", " makes", "", false},
+    {"psexec", kOtherComputer, "", "", false},
+    {"psexec64", kOtherComputer, "", "", false},
+    {"paexec", kOtherComputer, "", "", false},
+    {"winrs", kOtherComputer, "", "", false},
+    {"runas", "it is run as another user by ", "", "", false},
+    {"wmic", kWmi, "", "create", true},
+    // -Name Create or -MethodName Create, then the command line in the arguments after it.
+    {"invoke-wmimethod", kWmi, "", "create", false},
+    {"invoke-cimmethod", kWmi, "", "create", false},
+    {"at", "it is run at a set time by ", "", "", false},
 }};
 
 bool IsBlankOrQuote(char c) {
@@ -55,25 +57,39 @@ Launchers::Launch Launchers::Of(std::string_view command) {
             std::string reason(entry.before);
             reason += written;
             reason += entry.afterName;
-            return Launch{reason, entry.after};
+            return Launch{reason, entry.after, entry.onlyNext};
         }
     }
     return Launch{};
 }
 
-std::size_t Launchers::SearchFrom(std::string_view arguments, std::string_view after) {
+std::string_view Launchers::CommandLine(std::string_view arguments, const Launch& launch) {
+    const std::string_view after = launch.after;
     if (after.empty()) {
-        return 0;
+        return arguments;
     }
     for (std::size_t at = 0; at + after.size() <= arguments.size(); ++at) {
-        const std::size_t end = at + after.size();
+        std::size_t end = at + after.size();
         if ((at == 0 || IsBlankOrQuote(arguments[at - 1])) &&
             (end == arguments.size() || IsBlankOrQuote(arguments[end])) &&
             EqualsIgnoringCase(arguments.substr(at, after.size()), after)) {
-            return end;
+            if (!launch.onlyNext) {
+                return arguments.substr(end);
+            }
+            end += at > 0 && arguments[at - 1] == '"' && end < arguments.size() && arguments[end] == '"' ? 1 : 0;
+            while (end < arguments.size() && (arguments[end] == ' ' || arguments[end] == '\t')) {
+                ++end;
+            }
+            bool quoted = false;
+            std::size_t wordEnd = end;
+            while (wordEnd < arguments.size() && (quoted || (arguments[wordEnd] != ' ' && arguments[wordEnd] != '\t'))) {
+                quoted = arguments[wordEnd] == '"' ? !quoted : quoted;
+                ++wordEnd;
+            }
+            return arguments.substr(end, wordEnd - end);
         }
     }
-    return std::string_view::npos;
+    return {};
 }
 
 }  // namespace scripts

@@ -19,15 +19,18 @@ public:
         // The argument after which the command line stands ("/tr" of schtasks, lower case), or
         // empty when any argument may hold it.
         std::string_view after;
+        // The command line is the one argument right after `after` ("/tr LINE"), not any later.
+        bool onlyNext = false;
     };
 
     // `command`: the command word as written, with its folder and ".exe" if any.
     static Launch Of(std::string_view command);
 
-    // Where in `arguments` the command line may start: after the `after` word, looked for
-    // without regard to case as a whole word; 0 when there is none to look for, and npos when
-    // it is not there.
-    static std::size_t SearchFrom(std::string_view arguments, std::string_view after);
+    // The part of `arguments` (a batch command's text after its command word) that may hold the
+    // command line: all of it when `after` is empty; otherwise what follows the `after` word
+    // (looked for without regard to case, as a whole word), or with `onlyNext` the one word
+    // after it, double quotes keeping blanks inside; empty when the word is not there.
+    static std::string_view CommandLine(std::string_view arguments, const Launch& launch);
 };
 
 }  // namespace scripts

@@ -198,7 +198,9 @@ void PowerShellArgumentReader::NoteOtherArgument(CommandKind kind, std::size_t b
         other.reported = true;
     }
     other.afterArgumentList = IsArgumentListParameter(value);
-    other.launchOpen = kind == CommandKind::kLauncher && (other.launchOpen || EqualsIgnoringCase(passed, other.launch.after));
+    // Open for good, for the next argument only, or not yet.
+    const bool opens = !other.launch.after.empty() && EqualsIgnoringCase(passed, other.launch.after);
+    other.launchOpen = kind == CommandKind::kLauncher && (opens || (other.launchOpen && !other.launch.onlyNext));
 }
 
 // ---- Redirections and stop-parsing ------------------------------------------------------------
