@@ -39,8 +39,40 @@ constexpr std::array<Entry, 15> kLaunchers = {{
     {"at", "it is run at a set time by ", "", "", false},
 }};
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 bool IsBlankOrQuote(char c) {
-    return c == ' ' || c == '\t' || c == '"' || c == '\'';
+    return IsBlank(c) || c == '"' || c == '\'';
+}
+
+// Where `word` ends as a whole word of `text` (its closing quote included when it is quoted),
+// looked for without regard to case; npos when it is not there.
+std::size_t WordEnd(std::string_view text, std::string_view word) {
+    for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+        const std::size_t end = at + word.size();
+        if ((at == 0 || IsBlankOrQuote(text[at - 1])) && (end == text.size() || IsBlankOrQuote(text[end])) &&
+            EqualsIgnoringCase(text.substr(at, word.size()), word)) {
+            return end + (at > 0 && text[at - 1] == '"' && end < text.size() && text[end] == '"' ? 1 : 0);
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The first word of `text`, after blanks; double quotes keep blanks inside it.
+std::string_view NextWord(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size() && IsBlank(text[begin])) {
+        ++begin;
+    }
+    bool quoted = false;
+    std::size_t end = begin;
+    while (end < text.size() && (quoted || !IsBlank(text[end]))) {
+        quoted = text[end] == '"' ? !quoted : quoted;
+        ++end;
+    }
+    return text.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -64,32 +96,14 @@ Launchers::Launch Launchers::Of(std::string_view command) {
 }
 
 std::string_view Launchers::CommandLine(std::string_view arguments, const Launch& launch) {
-    const std::string_view after = launch.after;
-    if (after.empty()) {
+    if (launch.after.empty()) {
         return arguments;
     }
-    for (std::size_t at = 0; at + after.size() <= arguments.size(); ++at) {
-        std::size_t end = at + after.size();
-        if ((at == 0 || IsBlankOrQuote(arguments[at - 1])) &&
-            (end == arguments.size() || IsBlankOrQuote(arguments[end])) &&
-            EqualsIgnoringCase(arguments.substr(at, after.size()), after)) {
-            if (!launch.onlyNext) {
-                return arguments.substr(end);
-            }
-            end += at > 0 && arguments[at - 1] == '"' && end < arguments.size() && arguments[end] == '"' ? 1 : 0;
-            while (end < arguments.size() && (arguments[end] == ' ' || arguments[end] == '\t')) {
-                ++end;
-            }
-            bool quoted = false;
-            std::size_t wordEnd = end;
-            while (wordEnd < arguments.size() && (quoted || (arguments[wordEnd] != ' ' && arguments[wordEnd] != '\t'))) {
-                quoted = arguments[wordEnd] == '"' ? !quoted : quoted;
-                ++wordEnd;
-            }
-            return arguments.substr(end, wordEnd - end);
-        }
+    const std::size_t end = WordEnd(arguments, launch.after);
+    if (end == std::string_view::npos) {
+        return {};
     }
-    return {};
+    return launch.onlyNext ? NextWord(arguments.substr(end)) : arguments.substr(end);
 }
 
 }  // namespace scripts
