@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-
 #include <string>
 #include <utility>
 
@@ -17,16 +16,6 @@ namespace {
 
 constexpr std::size_t kNoArgument = static_cast<std::size_t>(-1);
 
-// -ArgumentList of Start-Process, by any prefix, or its alias -Args.
-bool IsArgumentListParameter(std::string_view text) {
-    if (text.size() < 2 || text[0] != '-') {
-        return false;
-    }
-    const std::string_view name = text.substr(1);
-    constexpr std::string_view kFull = "argumentlist";
-    return EqualsIgnoringCase(name, "args") || (name.size() <= kFull.size() && EqualsIgnoringCase(name, kFull.substr(0, name.size())));
-}
-
 }  // namespace
 
 CommandKind PowerShellArgumentReader::KindOf(std::string_view path) {
@@ -40,6 +29,10 @@ CommandKind PowerShellArgumentReader::KindOf(std::string_view path) {
     }
     if (!Launchers::Of(path).reason.empty()) {
         return CommandKind::kLauncher;
+    }
+    if (EqualsIgnoringCase(name, "set-alias") || EqualsIgnoringCase(name, "sal") || EqualsIgnoringCase(name, "new-alias") ||
+        EqualsIgnoringCase(name, "nal")) {
+        return CommandKind::kAlias;
     }
     constexpr std::array<std::string_view, 16> kBlockStatements = {
         "function", "filter", "workflow", "class",  "enum", "if",  "elseif", "else",
@@ -60,12 +53,8 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
     std::size_t first = kNoArgument;
     std::size_t last = call.program.end;
     bool redirected = false;
-    OtherCommand other;
-    if (kind == CommandKind::kLauncher) {
-        const auto [b, e] = scan.Interior(call.program.begin, call.program.end);
-        other.launch = Launchers::Of(scan.text.Slice(b, e));
-        other.launchOpen = other.launch.after.empty();
-    }
+    const auto [programBegin, programEnd] = scan.Interior(call.program.begin, call.program.end);
+    PowerShellOtherCommand other(found, kind, scan.text.Slice(programBegin, programEnd));
     char stream = '1';
     char merge = '\0';
     while (true) {
@@ -107,9 +96,10 @@ void PowerShellArgumentReader::ScanArguments(ScriptCall& call, CommandKind kind)
         }
     }
     call.arguments = first == kNoArgument ? ByteRange{call.program.end, call.program.end} : ByteRange{first, last};
+    other.Finish();
 }
 
-void PowerShellArgumentReader::ScanOneArgument(ScriptCall& call, CommandKind kind, OtherCommand& other) {
+void PowerShellArgumentReader::ScanOneArgument(ScriptCall& call, CommandKind kind, PowerShellOtherCommand& other) {
     const std::size_t begin = scan.pos;
     const std::size_t callsBefore = found.calls.size();
     PowerShellWord arg;
@@ -118,7 +108,8 @@ void PowerShellArgumentReader::ScanOneArgument(ScriptCall& call, CommandKind kin
     if (kind != CommandKind::kLegacy) {
         // A call inside the argument (a script block, a $( )) is found there: the argument
         // itself then names no other.
-        NoteOtherArgument(kind, begin, found.calls.size() > callsBefore ? std::string() : arg.value, other);
+        const auto [b, e] = scan.Interior(begin, scan.pos);
+        other.Note(begin, scan.pos, b, scan.text.Slice(b, e), found.calls.size() > callsBefore ? std::string() : arg.value);
         return;
     }
     if (arg.value == "--%") {
@@ -166,41 +157,6 @@ void PowerShellArgumentReader::ScanArrayRest(PowerShellWord& arg, ScriptCall& ca
     if (array && !(arg.plain && tight)) {
         arg.Review(kArray);
     }
-}
-
-// `passed`: the argument as PowerShell passes it, empty when a call was found inside it.
-void PowerShellArgumentReader::NoteOtherArgument(CommandKind kind, std::size_t begin, const std::string& passed,
-                                                 OtherCommand& other) {
-    const auto [b, e] = scan.Interior(begin, scan.pos);
-    const std::string_view value = scan.text.Slice(b, e);
-    found.NoteNaming(value);
-    NameMatch match;
-    // A command line handed on: to a launcher once the argument before it (if it needs one) has
-    // been passed, or by Start-Process to a launcher it starts (its other programs take their
-    // arguments as they are: notepad opens a file named old).
-    if (kind == CommandKind::kStartProcess && !other.afterArgumentList && other.launch.reason.empty()) {
-        other.launch = Launchers::Of(value);
-    }
-    const bool handedOn = kind == CommandKind::kLauncher ? other.launchOpen
-                                                         : kind == CommandKind::kStartProcess && other.afterArgumentList &&
-                                                               !other.launch.reason.empty();
-    // As written, or as passed (o`ld is old).
-    const bool mentioned = !passed.empty() && (found.names.FindMention(value, 0, match) ||
-                                               found.names.FindMention(passed, 0, match));
-    const bool started =
-        kind == CommandKind::kStartProcess && !other.afterArgumentList && found.names.IsProgramPath(value, match);
-    const bool invoked = kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match);
-    if (!other.reported && (started || invoked || (handedOn && mentioned))) {
-        // The name's place as written; one PowerShell unescapes is shown at its argument.
-        const bool shown = started || invoked || found.names.FindMention(value, 0, match);
-        const std::string reason = handedOn ? other.launch.reason : started ? kStartProcess : kInvokeExpression;
-        found.AddIndirectCall(begin, scan.pos, shown ? match : NameMatch{}, shown ? b : begin, reason);
-        other.reported = true;
-    }
-    other.afterArgumentList = IsArgumentListParameter(value);
-    // Open for good, for the next argument only, or not yet.
-    const bool opens = !other.launch.after.empty() && EqualsIgnoringCase(passed, other.launch.after);
-    other.launchOpen = kind == CommandKind::kLauncher && (opens || (other.launchOpen && !other.launch.onlyNext));
 }
 
 // ---- Redirections and stop-parsing ------------------------------------------------------------

@@ -4,18 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "scripts/Launchers.h"
 #include "scripts/PowerShellCursor.h"
 #include "scripts/PowerShellFindings.h"
+#include "scripts/PowerShellOtherCommand.h"
 #include "scripts/PowerShellWordReader.h"
 #include "scripts/ScriptCall.h"
 
 namespace scripts {
 
-// Which command the arguments being read belong to: the legacy program, whose words are kept,
-// or another command, whose arguments are looked at only for a mention of the program.
-// kLauncher: a program or cmdlet that runs a command line it is handed (see Launchers).
-enum class CommandKind { kLegacy, kOther, kStartProcess, kInvokeExpression, kLauncher, kBlockStatement };
 
 // Reads a command's arguments from the cursor to the end of the command: the words (with comma
 // lists joined again, as PowerShell does for a native program), redirections, a trailing '&'
@@ -44,18 +40,9 @@ public:
 private:
     static constexpr std::size_t kPlainStopParsing = 3;  // "--%"
 
-    // What reading the arguments of Start-Process or Invoke-Expression remembers.
-    struct OtherCommand {
-        bool afterArgumentList = false;
-        bool reported = false;
-        // A launcher's: the reason, and whether its command line may start at the next argument.
-        Launchers::Launch launch;
-        bool launchOpen = false;
-    };
 
-    void ScanOneArgument(ScriptCall& call, CommandKind kind, OtherCommand& other);
+    void ScanOneArgument(ScriptCall& call, CommandKind kind, PowerShellOtherCommand& other);
     void ScanArrayRest(PowerShellWord& arg, ScriptCall& call);
-    void NoteOtherArgument(CommandKind kind, std::size_t begin, const std::string& passed, OtherCommand& other);
     std::size_t RedirectionLength(std::size_t pos, char& stream, char& merge) const;
     void ScanRedirection(ScriptCall& call);
     // At a --%, plain or written with escapes: reads the rest of the line as written and returns

@@ -48,6 +48,8 @@ struct PowerShellFindings {
     const char* capture = nullptr;
     // Variables assigned a path naming the legacy program, as VariableKey gives them.
     std::vector<std::string> toolVariables;
+    // Aliases (Set-Alias, New-Alias) of the legacy program made so far, lower case.
+    std::vector<std::string> toolAliases;
     // While the value of "$name = ..." is read: whether a string in it names the program.
     bool watchNaming = false;
     bool sawNaming = false;

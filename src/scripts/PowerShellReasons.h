@@ -17,6 +17,7 @@ inline constexpr const char* kRedirectionBetween = "a redirection stands between
 inline constexpr const char* kStartProcess = "it is started by Start-Process";
 inline constexpr const char* kInvokeExpression = "it is run from a string by Invoke-Expression";
 inline constexpr const char* kToolVariable = "the program comes from the variable ";
+inline constexpr const char* kToolAlias = "the program comes from the alias ";
 inline constexpr const char* kComputedProgram = "the program path is computed";
 inline constexpr const char* kSplat = "its arguments are splatted from ";
 inline constexpr const char* kListArgument = "an @( ) argument, which may stand for any number of words";

@@ -145,19 +145,24 @@ std::size_t PowerShellStatementReader::FinishCommand(ByteRange program, std::siz
                                                      const std::string& indirect, std::size_t problemsBefore) {
     const std::string_view path = scan.text.Slice(begin, end);
     NameMatch match;
-    if (indirect.empty() && !found.names.IsProgramPath(path, match)) {
-        ScriptCall scratch;
-        scratch.program = program;
-        arguments.ScanArguments(scratch, PowerShellArgumentReader::KindOf(path));
-        return kNoCall;
+    std::string through = indirect;
+    if (through.empty() && !found.names.IsProgramPath(path, match)) {
+        const std::vector<std::string>& aliases = found.toolAliases;
+        if (std::find(aliases.begin(), aliases.end(), AsciiLowered(path)) == aliases.end()) {
+            ScriptCall scratch;
+            scratch.program = program;
+            arguments.ScanArguments(scratch, PowerShellArgumentReader::KindOf(path));
+            return kNoCall;
+        }
+        through = kToolAlias + std::string(path);
     }
     ScriptCall call;
     call.program = program;
-    if (indirect.empty()) {
+    if (through.empty()) {
         call.name = {begin + match.nameBegin, begin + match.nameEnd};
     } else {
         call.name = {program.begin, program.begin};
-        Review(call, indirect);
+        Review(call, through);
     }
     if (found.capture != nullptr) {
         Review(call, found.capture);

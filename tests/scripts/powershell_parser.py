@@ -17,9 +17,10 @@ in command position) less its folder and a final .exe is "old" in any case. Ever
 PowerShell parses without error must give the same calls at the same places: line, and the column
 in bytes from 1 where the command's name starts (PowerShell counts UTF-16 code units; the runner
 converts). The reader's indirect findings (Start-Process, Invoke-Expression, a program that hands
-a command line on such as cmd or psexec, `& $var`, a computed path) are not calls PowerShell names;
-each must stand at a command PowerShell runs by one of those ways: inside a Start-Process,
-Invoke-Expression or handing-on command, or at the variable or expression that & or . runs. Scripts PowerShell cannot parse are counted, not compared.
+a command line on such as cmd or psexec, `& $var`, a computed path, an alias) are not calls
+PowerShell names; each must stand at a command PowerShell runs by one of those ways: inside a
+Start-Process, Invoke-Expression or handing-on command, at the variable or expression that & or .
+runs, or at a command named as the alias. Scripts PowerShell cannot parse are counted, not compared.
 With --cache DIR, PowerShell's answer for the same scripts, pwsh and powershell_commands.ps1 is
 kept there and read back on the next run (the reader is run and compared every time).
 Exits 0 when all agree, 1 on a disagreement, 77 (skipped) when pwsh is missing, 2 on a set-up error.
@@ -33,7 +34,8 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 HANDED_ON = ("it is started by Start-Process", "it is run ", "it is the command of a scheduled task",
              "it is the action of a scheduled task", "it is started through WMI")
 COMPUTED = ("the program comes from the variable", "the program path is computed")
-INDIRECT = HANDED_ON + COMPUTED
+ALIASED = "the program comes from the alias "
+INDIRECT = HANDED_ON + COMPUTED + (ALIASED,)
 STARTERS = {"start-process", "start", "saps", "invoke-expression", "iex", "cmd", "$env:comspec", "powershell", "pwsh", "schtasks",
             "new-scheduledtaskaction", "psexec", "psexec64", "paexec", "winrs", "runas", "wmic", "invoke-wmimethod",
             "invoke-cimmethod", "at"}
@@ -112,7 +114,12 @@ def compare(text, parsed, found):  # -> list of problems
     problems += [f"indirect finding at {c['line']}:{c['column']} ({c['why']}) where PowerShell starts nothing that way"
                  for c in found if c["why"].startswith(INDIRECT) and not ((c["line"], c["column"]) in computed
                  if c["why"].startswith(COMPUTED) else
-                 any(start <= (c["line"], c["column"]) < end for start, end in starters))]
+                 any(start <= (c["line"], c["column"]) < end for start, end in starters))
+                 and not c["why"].startswith(ALIASED)]
+    named = {(place(text, c["offset"]), (c["name"] or "").lower()) for c in parsed["commands"]}
+    problems += [f"alias finding at {c['line']}:{c['column']} ({c['why']}) where PowerShell runs no command of that name"
+                 for c in found if c["why"].startswith(ALIASED) and
+                 ((c["line"], c["column"]), c["why"][len(ALIASED):].lower()) not in named]
     return problems
 
 

@@ -33,6 +33,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "golden"))
 from tally import finish  # noqa: E402
@@ -142,6 +143,18 @@ def expected_words(words, values):
     return result
 
 
+def settle(rows, folder, seconds=60):
+    """Waits until each row that must run a call has recorded one, or `seconds` have passed: a
+    recorder started by Start-Process runs on after pwsh ends, for longer on a loaded machine."""
+    deadline = time.monotonic() + seconds
+    for row in rows:
+        must_run = row["findings"] and not any(kind == "manual" for kind, _ in row["findings"])
+        calls = os.path.join(folder, "row%d.calls" % row["line"])
+        while must_run and not os.path.exists(calls) and time.monotonic() < deadline:
+            time.sleep(0.1)
+    time.sleep(0.2)  # the last one may still be writing
+
+
 def judge(row, folder, parsed):
     """None when the row passes, else what went wrong."""
     stem = os.path.join(folder, "row%d" % row["line"])
@@ -195,7 +208,7 @@ def write_files(rows, folder):
         "    if ($errors.Count -eq 0) { try { & \"$stem.ps1\" *> $null } catch { } }",
         "}",
         "$parsed | ConvertTo-Json | Set-Content -LiteralPath '%s'" % os.path.join(folder, "parsed.json"),
-        "Start-Sleep -Milliseconds 500  # a recorder started by Start-Process may still be writing",
+        "Get-Job | Wait-Job -Timeout 120 | Out-Null  # a call run in the background (&)",
     ]
     with open(os.path.join(folder, "run.ps1"), "w", encoding="utf-8") as script:
         script.write("\n".join(lines) + "\n")
@@ -244,6 +257,7 @@ def main():
             return 2
         with open(os.path.join(folder, "parsed.json"), encoding="utf-8-sig") as parsed_file:
             parsed = json.load(parsed_file)
+        settle(runnable, folder)
         passed = failed = 0
         for row in runnable:
             problem = judge(row, folder, parsed)
