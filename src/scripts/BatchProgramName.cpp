@@ -88,6 +88,12 @@ ProgramMatch BatchProgramName::Match(const std::vector<BatchUnit>& word, std::st
     const ByteRange reference{word[first].begin, word[last].end};
     const std::string_view source = text.substr(reference.begin, reference.end - reference.begin);
     std::string_view name;
+    if (first == last && word[first].kind == BatchUnit::Kind::kVariable && source.size() >= 3 && source[0] == '%' &&
+        source[1] == '%' && loopLetters[static_cast<unsigned char>(source.back())] > 0) {
+        match.kind = ProgramMatch::Kind::kVariable;  // %%t, %%~t or %%~ft of a loop over the program
+        match.name = reference;
+        return match;
+    }
     if (first == last && word[first].kind == BatchUnit::Kind::kVariable) {
         name = ReferenceName(source, '%');
     } else if (delayed) {
@@ -98,6 +104,11 @@ ProgramMatch BatchProgramName::Match(const std::vector<BatchUnit>& word, std::st
         match.name = reference;
     }
     return match;
+}
+
+void BatchProgramName::NoteLoopLetter(char letter, int change) {
+    loopLetters[static_cast<unsigned char>(letter)] += change;
+    loopsNaming += change;
 }
 
 void BatchProgramName::NoteAssignment(std::string_view name, const BatchUnit* value, std::size_t count) {

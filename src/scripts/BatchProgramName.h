@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -38,8 +39,11 @@ public:
     // Notes "set NAME=value", `value` being the units of the value: NAME names the legacy
     // program from now on exactly when the value's file name is one of the legacy names.
     void NoteAssignment(std::string_view name, const BatchUnit* value, std::size_t count);
+    // A loop whose set names the program begins (`change` 1) or ends (-1) for FOR variable
+    // `letter`: %%letter names it inside; 0 changes nothing.
+    void NoteLoopLetter(char letter, int change);
     // Whether some variable names the legacy program now.
-    bool Tracking() const { return !tracked.empty(); }
+    bool Tracking() const { return !tracked.empty() || loopsNaming > 0; }
 
 private:
     // Collects the file name of units[0, count) (what follows the last folder separator or
@@ -51,6 +55,9 @@ private:
 
     std::vector<std::string> names;
     std::vector<std::string> tracked;
+    // For each FOR letter: how many loops in whose scope it names the program enclose the text.
+    std::array<int, 256> loopLetters{};
+    int loopsNaming = 0;
     std::string fileName;
     std::vector<std::size_t> nameUnits;
 };

@@ -56,6 +56,8 @@ private:
         // The scope is the block that forms the loop's body; otherwise it lasts to the line end.
         bool block = false;
         std::string letters;
+        // The loop's set names the program: its letters stand for it (for %%t in (old.exe)).
+        bool namesProgram = false;
     };
     // What stands before the program word of the command being read.
     struct Prefix {
@@ -99,7 +101,7 @@ private:
     void ReadHandedOn(const Prefix& prefix);
     void ReadSetlocal();
     void ReadSet();
-    void PushForScope(std::string letters);
+    void PushForScope(std::string letters, bool namesProgram);
     void PopForScope();
     void UpdateForLetters();
     void SetReview(std::size_t index, Review reason, const std::string& text);

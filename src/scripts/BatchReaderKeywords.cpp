@@ -142,7 +142,12 @@ bool BatchReader::ReadFor() {
         return false;
     }
     const char commandQuote = options.find("usebackq") != std::string::npos ? '`' : '\'';
+    const std::size_t setBegin = lexer.Peek().begin;
     ReadForSet(fileMode, commandQuote);
+    // The set names the program (old.exe, "C:\Tools\old.exe", 'where old.exe'): the loop's
+    // variables then hold it.
+    NameMatch mention;
+    const bool namesProgram = mentions.FindMention(text.substr(setBegin, lexer.Peek().begin - setBegin), 0, mention);
     words.SkipBlanks();
     words.ReadWord(word);
     if (words.Text(word) != "do") {
@@ -153,7 +158,7 @@ bool BatchReader::ReadFor() {
     for (std::size_t i = 0; i < count && letter + static_cast<int>(i) <= '~'; ++i) {
         letters += static_cast<char>(letter + static_cast<int>(i));
     }
-    PushForScope(std::move(letters));
+    PushForScope(std::move(letters), namesProgram);
     forBodyNext = true;
     return true;
 }
@@ -271,17 +276,19 @@ void BatchReader::ReadSet() {
     }
 }
 
-void BatchReader::PushForScope(std::string letters) {
+void BatchReader::PushForScope(std::string letters, bool namesProgram) {
     for (const char letter : letters) {
         ++letterCounts[static_cast<unsigned char>(letter)];
+        names.NoteLoopLetter(letter, namesProgram ? 1 : 0);
     }
-    forScopes.push_back({blocks.size(), false, std::move(letters)});
+    forScopes.push_back({blocks.size(), false, std::move(letters), namesProgram});
     UpdateForLetters();
 }
 
 void BatchReader::PopForScope() {
     for (const char letter : forScopes.back().letters) {
         --letterCounts[static_cast<unsigned char>(letter)];
+        names.NoteLoopLetter(letter, forScopes.back().namesProgram ? -1 : 0);
     }
     forScopes.pop_back();
     UpdateForLetters();
