@@ -182,7 +182,7 @@ void BatchFacts::ReadCommandWords(std::string_view line, std::string_view lower,
         if ((letter != 's' && letter != 'c' && letter != 'f') || !AtCommandWord(lower, at)) {
             continue;
         }
-        const char next = lower.size() > at + 3 ? lower[at + 3] : '\0';
+        const char next = lower[at + 3];  // the loop stops three short of the end
         if (HoldsAt(lower, at, "set") && (IsBlank(next) || next == '"' || next == '/')) {
             ReadSet(line.substr(at + 3), number, OpenParentheses(line, at) > 0);
         } else if (HoldsAt(lower, at, "call") && at + 4 < lower.size() && IsBlank(lower[at + 4])) {
