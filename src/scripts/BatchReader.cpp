@@ -267,8 +267,10 @@ void BatchReader::ReadHandedOn(const Prefix& prefix) {
     command.erase(std::remove(command.begin(), command.end(), '"'), command.end());
     Launchers::Launch launch = Launchers::Of(command);
     std::size_t begin = lexer.Peek().begin;
-    if (launch.reason.empty() && !prefix.viaCmd.empty()) {
+    if (launch.reason.empty() && !prefix.viaCmd.empty() && IsChar(first, '"')) {
+        // cmd /c "old up": the line in quotes, whose first word is the program cmd runs.
         launch.reason = "it runs through cmd " + prefix.viaCmd + ", which reads the line again";
+        launch.reach = Launchers::Reach::kProgram;
         begin = first.begin;
     }
     if (launch.reason.empty()) {
@@ -276,9 +278,10 @@ void BatchReader::ReadHandedOn(const Prefix& prefix) {
     }
     words.SkipCommand();
     const std::string_view rest = text.substr(begin, lexer.Peek().begin - begin);
-    const std::string_view line = Launchers::CommandLine(rest, launch);
+    const std::string_view line = begin == first.begin ? rest : Launchers::CommandLine(rest, launch);
     NameMatch mention;
-    if (!mentions.FindMention(line, 0, mention)) {
+    if (!mentions.FindMention(line, 0, mention) ||
+        (launch.reach == Launchers::Reach::kProgram && !Launchers::InFirstWord(line, mention.nameBegin))) {
         return;
     }
     begin += static_cast<std::size_t>(line.data() - rest.data());

@@ -7,6 +7,8 @@
 namespace scripts {
 namespace {
 
+using Reach = Launchers::Reach;
+
 struct Entry {
     // The program's file name without ".exe", or the cmdlet's name, lower case.
     std::string_view name;
@@ -14,29 +16,30 @@ struct Entry {
     std::string_view before;
     std::string_view afterName;
     std::string_view after;
-    bool onlyNext;
+    Reach reach;
 };
 
+constexpr std::string_view kCmd = ", which reads its command line again";
 constexpr std::string_view kOtherComputer = "it is run on another computer by ";
 constexpr std::string_view kWmi = "it is started through WMI by ";
 
 constexpr std::array<Entry, 15> kLaunchers = {{
-    {"cmd", "it is run by ", ", which reads its command line again", "", false},
-    {"$env:comspec", "it is run by ", ", which reads its command line again", "", false},
-    {"powershell", "it is run from a string by ", "", "", false},
-    {"pwsh", "it is run from a string by ", "", "", false},
-    {"schtasks", "it is the command of a scheduled task that ", " makes", "/tr", true},
-    {"new-scheduledtaskaction", "it is the action of a scheduled task that ", " makes", "", false},
-    {"psexec", kOtherComputer, "", "", false},
-    {"psexec64", kOtherComputer, "", "", false},
-    {"paexec", kOtherComputer, "", "", false},
-    {"winrs", kOtherComputer, "", "", false},
-    {"runas", "it is run as another user by ", "", "", false},
-    {"wmic", kWmi, "", "create", true},
+    {"cmd", "it is run by ", kCmd, "/c|/k", Reach::kProgram},
+    {"$env:comspec", "it is run by ", kCmd, "/c|/k", Reach::kProgram},
+    {"powershell", "it is run from a string by ", "", "", Reach::kAll},
+    {"pwsh", "it is run from a string by ", "", "", Reach::kAll},
+    {"schtasks", "it is the command of a scheduled task that ", " makes", "/tr", Reach::kNext},
+    {"new-scheduledtaskaction", "it is the action of a scheduled task that ", " makes", "", Reach::kAll},
+    {"psexec", kOtherComputer, "", "", Reach::kAll},
+    {"psexec64", kOtherComputer, "", "", Reach::kAll},
+    {"paexec", kOtherComputer, "", "", Reach::kAll},
+    {"winrs", kOtherComputer, "", "", Reach::kAll},
+    {"runas", "it is run as another user by ", "", "", Reach::kAll},
+    {"wmic", kWmi, "", "create", Reach::kNext},
     // -Name Create or -MethodName Create, then the command line in the arguments after it.
-    {"invoke-wmimethod", kWmi, "", "create", false},
-    {"invoke-cimmethod", kWmi, "", "create", false},
-    {"at", "it is run at a set time by ", "", "", false},
+    {"invoke-wmimethod", kWmi, "", "create", Reach::kAfter},
+    {"invoke-cimmethod", kWmi, "", "create", Reach::kAfter},
+    {"at", "it is run at a set time by ", "", "", Reach::kAll},
 }};
 
 bool IsBlank(char c) {
@@ -47,13 +50,18 @@ bool IsBlankOrQuote(char c) {
     return IsBlank(c) || c == '"' || c == '\'';
 }
 
-// Where `word` ends as a whole word of `text` (its closing quote included when it is quoted),
-// looked for without regard to case; npos when it is not there.
-std::size_t WordEnd(std::string_view text, std::string_view word) {
-    for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
-        const std::size_t end = at + word.size();
-        if ((at == 0 || IsBlankOrQuote(text[at - 1])) && (end == text.size() || IsBlankOrQuote(text[end])) &&
-            EqualsIgnoringCase(text.substr(at, word.size()), word)) {
+// Where one of the `after` words ends as a whole word of `text` (its closing quote included when
+// it is quoted), looked for without regard to case; npos when none is there.
+std::size_t WordEnd(std::string_view text, const Launchers::Launch& launch) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (at > 0 && !IsBlankOrQuote(text[at - 1])) {
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && !IsBlankOrQuote(text[end])) {
+            ++end;
+        }
+        if (end > at && Launchers::Opens(launch, text.substr(at, end - at))) {
             return end + (at > 0 && text[at - 1] == '"' && end < text.size() && text[end] == '"' ? 1 : 0);
         }
     }
@@ -89,21 +97,50 @@ Launchers::Launch Launchers::Of(std::string_view command) {
             std::string reason(entry.before);
             reason += written;
             reason += entry.afterName;
-            return Launch{reason, entry.after, entry.onlyNext};
+            return Launch{reason, entry.after, entry.reach};
         }
     }
     return Launch{};
 }
 
+bool Launchers::Opens(const Launch& launch, std::string_view argument) {
+    std::string_view words = launch.after;
+    while (!words.empty()) {
+        const std::size_t bar = words.find('|');
+        if (EqualsIgnoringCase(words.substr(0, bar), argument)) {
+            return true;
+        }
+        words = bar == std::string_view::npos ? std::string_view() : words.substr(bar + 1);
+    }
+    return false;
+}
+
 std::string_view Launchers::CommandLine(std::string_view arguments, const Launch& launch) {
-    if (launch.after.empty()) {
+    if (launch.reach == Reach::kAll) {
         return arguments;
     }
-    const std::size_t end = WordEnd(arguments, launch.after);
+    const std::size_t end = WordEnd(arguments, launch);
     if (end == std::string_view::npos) {
         return {};
     }
-    return launch.onlyNext ? NextWord(arguments.substr(end)) : arguments.substr(end);
+    return launch.reach == Reach::kAfter ? arguments.substr(end) : NextWord(arguments.substr(end));
+}
+
+bool Launchers::InFirstWord(std::string_view line, std::size_t at) {
+    std::size_t begin = 0;
+    while (begin < at && IsBlank(line[begin])) {
+        ++begin;
+    }
+    // A line in quotes as a whole ("old up", ""C:\T\old.exe" up"): its words are inside them.
+    const bool whole = begin < at && line[begin] == '"';
+    bool quoted = false;
+    for (std::size_t i = begin + (whole ? 1 : 0); i < at; ++i) {
+        quoted = line[i] == '"' ? !quoted : quoted;
+        if (!quoted && IsBlank(line[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace scripts

@@ -32,7 +32,7 @@ PowerShellOtherCommand::PowerShellOtherCommand(PowerShellFindings& findings, Com
     : found(findings), kind(kind) {
     if (kind == CommandKind::kLauncher) {
         launch = Launchers::Of(program);
-        launchOpen = launch.after.empty();
+        launchOpen = launch.reach == Launchers::Reach::kAll;
     }
 }
 
@@ -53,9 +53,12 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
     // As written, or as passed (o`ld is old).
     const bool mentioned =
         !passed.empty() && (found.names.FindMention(value, 0, match) || found.names.FindMention(passed, 0, match));
+    // cmd /c runs the program its line starts with: "/c echo old" runs echo.
+    const bool asProgram = kind != CommandKind::kLauncher || launch.reach != Launchers::Reach::kProgram ||
+                           Launchers::InFirstWord(found.names.FindMention(value, 0, match) ? value : passed, match.nameBegin);
     const bool started = kind == CommandKind::kStartProcess && !afterArgumentList && found.names.IsProgramPath(value, match);
     const bool invoked = kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match);
-    if (!reported && (started || invoked || (handedOn && mentioned))) {
+    if (!reported && (started || invoked || (handedOn && mentioned && asProgram))) {
         // The name's place as written; one PowerShell unescapes is shown at its argument.
         const bool shown = started || invoked || found.names.FindMention(value, 0, match);
         const std::string reason = handedOn ? launch.reason : started ? kStartProcess : kInvokeExpression;
@@ -64,8 +67,8 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
     }
     afterArgumentList = IsArgumentListParameter(value);
     // Open for good, for the next argument only, or not yet.
-    const bool opens = !launch.after.empty() && EqualsIgnoringCase(passed, launch.after);
-    launchOpen = kind == CommandKind::kLauncher && (opens || (launchOpen && !launch.onlyNext));
+    const bool lasts = launch.reach == Launchers::Reach::kAll || launch.reach == Launchers::Reach::kAfter;
+    launchOpen = kind == CommandKind::kLauncher && (Launchers::Opens(launch, passed) || (launchOpen && lasts));
 }
 
 bool PowerShellOtherCommand::HandsOn(std::string_view value) {
