@@ -151,8 +151,10 @@ BatchReader::Step BatchReader::ReadCommandStart(Prefix& prefix) {
 
 // The word starts cmd.exe: by its name, with a folder or quotes (C:\Windows\System32\cmd.exe), or
 // through COMSPEC, which Windows sets to it.
-bool BatchReader::NamesCmd() const {
-    if (word.empty()) {
+bool BatchReader::NamesCmd(std::string_view keyword) const {
+    // Asked of every command: most words are passed over by their lower-case text, where a
+    // variable is one byte 0x01.
+    if (word.empty() || (keyword.find("cmd") == std::string_view::npos && keyword.find('\x01') == std::string_view::npos)) {
         return false;
     }
     std::string written = Source({word.front().begin, word.back().end});
@@ -183,7 +185,7 @@ bool BatchReader::ReadKeyword(Prefix& prefix) {
         ReadStart();
         return true;
     }
-    if (NamesCmd()) {
+    if (NamesCmd(keyword)) {
         return ReadCmdSwitches(prefix.viaCmd);
     }
     if (keyword == "setlocal") {

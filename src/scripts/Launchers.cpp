@@ -93,7 +93,8 @@ Launchers::Launch Launchers::Of(std::string_view command) {
         name.remove_suffix(4);
     }
     for (const Entry& entry : kLaunchers) {
-        if (EqualsIgnoringCase(name, entry.name)) {
+        // The length first: this is asked of every command of a script.
+        if (name.size() == entry.name.size() && EqualsIgnoringCase(name, entry.name)) {
             std::string reason(entry.before);
             reason += written;
             reason += entry.afterName;

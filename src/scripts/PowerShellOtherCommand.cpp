@@ -50,20 +50,24 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
                                      std::string_view value, const std::string& passed) {
     const bool handedOn = HandsOn(value);
     NameMatch match;
-    // As written, or as passed (o`ld is old).
-    const bool mentioned =
-        !passed.empty() && (found.names.FindMention(value, 0, match) || found.names.FindMention(passed, 0, match));
-    // cmd /c runs the program its line starts with: "/c echo old" runs echo.
-    const bool asProgram = kind != CommandKind::kLauncher || launch.reach != Launchers::Reach::kProgram ||
-                           Launchers::InFirstWord(found.names.FindMention(value, 0, match) ? value : passed, match.nameBegin);
-    const bool started = kind == CommandKind::kStartProcess && !afterArgumentList && found.names.IsProgramPath(value, match);
-    const bool invoked = kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match);
-    if (!reported && (started || invoked || (handedOn && mentioned && asProgram))) {
-        // The name's place as written; one PowerShell unescapes is shown at its argument.
-        const bool shown = started || invoked || found.names.FindMention(value, 0, match);
-        const std::string reason = handedOn ? launch.reason : started ? kStartProcess : kInvokeExpression;
-        found.AddIndirectCall(begin, end, shown ? match : NameMatch{}, shown ? valueBegin : begin, reason);
+    if (reported) {
+        // One finding a command.
+    } else if (kind == CommandKind::kStartProcess && !afterArgumentList && found.names.IsProgramPath(value, match)) {
+        found.AddIndirectCall(begin, end, match, valueBegin, kStartProcess);
         reported = true;
+    } else if (kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match)) {
+        found.AddIndirectCall(begin, end, match, valueBegin, kInvokeExpression);
+        reported = true;
+    } else if (handedOn && !passed.empty()) {
+        // As written, or as passed (o`ld is old): then shown at its argument.
+        const bool written = found.names.FindMention(value, 0, match);
+        // cmd /c runs the program its line starts with: "/c echo old" runs echo.
+        reported = (written || found.names.FindMention(passed, 0, match)) &&
+                   (kind != CommandKind::kLauncher || launch.reach != Launchers::Reach::kProgram ||
+                    Launchers::InFirstWord(written ? value : passed, match.nameBegin));
+        if (reported) {
+            found.AddIndirectCall(begin, end, written ? match : NameMatch{}, written ? valueBegin : begin, launch.reason);
+        }
     }
     afterArgumentList = IsArgumentListParameter(value);
     // Open for good, for the next argument only, or not yet.
