@@ -605,6 +605,8 @@ def a_folder_or_script_that_cannot_be_opened_is_named_and_the_walk_goes_on(run):
         if level == 16:
             with open(os.open("f" * 100 + ".bat", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=folder), "wb") as far:
                 far.write(CALL)
+            with open(os.open("g" * 100 + ".jsonl", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=folder), "wb") as far:
+                far.write(usage_record("2026-11-01T00:00:00.000Z", "PC-1", ["up"]))
         os.mkdir("d" * 250, dir_fd=folder)
         inner = os.open("d" * 250, os.O_RDONLY, dir_fd=folder)
         os.close(folder)
@@ -616,6 +618,8 @@ def a_folder_or_script_that_cannot_be_opened_is_named_and_the_walk_goes_on(run):
     expect(len(lines) == 2 and
            lines[0].startswith("tolvex-migrate: tree/" + ("d" * 250 + "/") * 16 + "d" * 250 + ": ") and
            lines[1].endswith("f" * 100 + ".bat: cannot be read (File name too long)"), errors[-300:])
+    status, _, errors = run("usage", "tree")
+    expect(status == 2 and errors.endswith("g" * 100 + ".jsonl: cannot be read (File name too long)\n"), errors[-200:])
 
 
 @check()
