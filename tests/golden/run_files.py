@@ -423,6 +423,11 @@ def task_files_named_or_malformed(run):
                                    "element is not <Task> in the task namespace)"] +
            [f"tolvex-migrate: Tasks/bad{i}: not a task file that can be read ({why})"
             for i, why in enumerate(malformed.values())], errors)
+    # Two % signs together name no variable; with %MT% after them they still reach the tool's line.
+    run.file("pct.xml", task([("old", "up -l 5%% -m %MT%")], uri="\\P", utf16=False))
+    out = run("scan", "--legacy-name", "old", "pct.xml")[1].decode()
+    expect("review: a task is changed through the Task Scheduler, never by editing its file; and a value holds two % "
+           "signs" in out, out)
 
 
 @check()
