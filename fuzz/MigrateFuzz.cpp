@@ -30,10 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    // The first byte picks how the rest is read: batch file, PowerShell or task file, strict or not.
+    // The first byte picks how the rest is read: batch file, PowerShell, or task file (with bit 3,
+    // a Group Policy script list), strict or not.
     constexpr migrate::ScriptKind kKinds[] = {migrate::ScriptKind::kBatch, migrate::ScriptKind::kPowerShell,
                                               migrate::ScriptKind::kTask};
-    const migrate::ScriptKind kind = kKinds[data[0] % 3];
+    migrate::ScriptKind kind = kKinds[data[0] % 3];
+    kind = kind == migrate::ScriptKind::kTask && (data[0] & 8) != 0 ? migrate::ScriptKind::kPolicyScripts : kind;
     const bool strict = (data[0] & 4) != 0;
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const migrate::ScriptMigration once(bytes, kind, kLegacyNames, std::string(), strict);

@@ -30,6 +30,11 @@ bool IsTasksFolder(const std::string& name) {
     return scripts::EqualsIgnoringCase(name, "tasks");
 }
 
+// Group Policy's lists of startup, shutdown, logon and logoff scripts.
+bool IsPolicyScripts(const std::string& name) {
+    return scripts::EqualsIgnoringCase(name, "scripts.ini") || scripts::EqualsIgnoringCase(name, "psscripts.ini");
+}
+
 // How a file found in a folder is read; nothing for a file that is neither script nor task.
 // Files that may be tasks are only those that can be, so that an ordinary tree costs nothing more.
 std::optional<ScriptPath> Found(const std::string& name, std::string path, std::string display, bool belowTasks) {
@@ -39,6 +44,9 @@ std::optional<ScriptPath> Found(const std::string& name, std::string path, std::
     }
     if (IsPowerShell(extension)) {
         return ScriptPath{std::move(display), std::move(path), ScriptKind::kPowerShell, ContentCheck::kNone};
+    }
+    if (IsPolicyScripts(name)) {
+        return ScriptPath{std::move(display), std::move(path), ScriptKind::kPolicyScripts, ContentCheck::kNone};
     }
     if (name.empty() || name[0] == '.') {
         return std::nullopt;
@@ -59,6 +67,9 @@ ScriptPath Named(const fs::path& given, const std::string& display) {
     }
     if (extension == ".xml") {
         return ScriptPath{display, path, ScriptKind::kTask, ContentCheck::kNone};
+    }
+    if (IsPolicyScripts(name)) {
+        return ScriptPath{display, path, ScriptKind::kPolicyScripts, ContentCheck::kNone};
     }
     const bool bare = name.find('.') == std::string::npos;
     return ScriptPath{display, path, ScriptKind::kBatch, bare ? ContentCheck::kTaskOrBatch : ContentCheck::kNone};

@@ -169,7 +169,11 @@ ScriptMigration::ScriptMigration(std::string bytes, ScriptKind kind, const std::
     if (!MayNameProgram(script->Text(), kind == ScriptKind::kPowerShell, legacyNames)) {
         return;
     }
-    // A task file is never rewritten: its findings are all there is.
+    // A task file or a Group Policy script list is never rewritten: its findings are all there is.
+    if (kind == ScriptKind::kPolicyScripts) {
+        FindPolicyScriptCalls(script->Text(), legacyNames, findings);
+        return;
+    }
     if (kind == ScriptKind::kTask) {
         if (!FindTaskCalls(script->Text(), taskName, legacyNames, findings, problem)) {
             script.reset();

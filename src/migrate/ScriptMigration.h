@@ -42,7 +42,7 @@ struct Change {
 };
 
 // How a file's text is read.
-enum class ScriptKind { kBatch, kPowerShell, kTask };
+enum class ScriptKind { kBatch, kPowerShell, kTask, kPolicyScripts };
 
 // Everything the migration learns about one script: its calls and its rewritten text. Works on
 // the file's bytes only; reading and writing files is the caller's.

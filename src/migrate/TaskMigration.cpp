@@ -8,13 +8,30 @@
 #include "migrate/CallTranslation.h"
 #include "scripts/AsciiCase.h"
 #include "scripts/CrtArguments.h"
+#include "scripts/PolicyScriptsReader.h"
 #include "scripts/ScriptCall.h"
 #include "scripts/TaskFileReader.h"
 
 namespace migrate {
 namespace {
 
-constexpr const char* kTaskWhy = "a task is changed through the Task Scheduler, never by editing its file";
+// How the findings of one kind of action are told: why none is rewritten, what its exactness
+// assumes (after "; "), and the labels of the new program and arguments.
+struct ActionPlace {
+    const char* why;
+    const char* assumes;
+    const char* command;
+    const char* arguments;
+};
+
+constexpr ActionPlace kTaskPlace{"a task is changed through the Task Scheduler, never by editing its file", "",
+                                 "Command:   ", "\nArguments: "};
+// tolvex-legacy ran its line through cmd.exe, which expanded %SYSTEMDRIVE%; what the Group Policy
+// client does with a % in Parameters is not written down.
+constexpr ActionPlace kPolicyPlace{
+    "a Group Policy script is changed through the Group Policy editor, never by editing its list",
+    "; exact if the script's Parameters reach it with %SYSTEMDRIVE% and any other variable expanded",
+    "CmdLine:    ", "\nParameters: "};
 // schtasks refuses a /tr value longer than this.
 constexpr std::size_t kTaskRunLimit = 261;
 constexpr std::string_view kWhitespace = " \t\r\n";
@@ -106,8 +123,10 @@ std::size_t LineEnd(const std::string& text, std::size_t at) {
     return end > 0 && text[end - 1] == '\r' ? end - 1 : end;
 }
 
+// `taskName` is empty where no schtasks line can set the action.
 Finding TaskFinding(const std::string& text, const scripts::TaskExec& exec, const std::string& command,
-                    const scripts::ByteRange& name, const std::string& taskName, std::size_t actions) {
+                    const scripts::ByteRange& name, const ActionPlace& place, const std::string& taskName,
+                    std::size_t actions) {
     Finding finding;
     std::size_t at = text.find_first_not_of(kWhitespace, exec.command.begin);
     at = at < exec.command.end ? at : exec.command.begin;
@@ -115,7 +134,9 @@ Finding TaskFinding(const std::string& text, const scripts::TaskExec& exec, cons
     finding.line = static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n')) + 1;
     finding.column = at - lineStart + 1;
     const std::size_t last = exec.arguments ? std::max(exec.arguments->end, exec.command.end) : exec.command.end;
-    finding.oldLines = text.substr(lineStart, LineEnd(text, last) - lineStart);
+    // From the first of the two lines: a script list may name the arguments before the program.
+    const std::size_t firstLine = exec.arguments ? LineStart(text, std::min(exec.arguments->begin, at)) : lineStart;
+    finding.oldLines = text.substr(firstLine, LineEnd(text, last) - firstLine);
 
     scripts::ScriptCall call;
     call.line = finding.line;
@@ -126,14 +147,20 @@ Finding TaskFinding(const std::string& text, const scripts::TaskExec& exec, cons
     const CallOutcome outcome = TranslateCall(call, Dialect::kTask, command, {});
     finding.verdict = outcome.verdict == Verdict::kManual ? Verdict::kManual : Verdict::kReview;
     if (outcome.verdict != Verdict::kRewrite) {
-        finding.why = outcome.verdict == Verdict::kManual ? outcome.why : std::string(kTaskWhy) + "; and " + outcome.why;
+        finding.why = outcome.verdict == Verdict::kManual ? outcome.why : std::string(place.why) + "; and " + outcome.why;
         return finding;
     }
-    finding.why = kTaskWhy;
+    finding.why = std::string(place.why) + place.assumes;
     const std::string newCommand = command.substr(0, name.begin) + outcome.name + command.substr(name.end);
-    finding.newLines = "Command:   " + newCommand + "\nArguments: " + outcome.arguments +
+    finding.newLines = place.command + newCommand + place.arguments + outcome.arguments +
                        TaskRunLine(taskName, actions, newCommand, outcome.arguments);
     return finding;
+}
+
+// The action's program as the system reads it: without the whitespace around it.
+std::string Trimmed(const std::string& raw) {
+    const std::size_t first = raw.find_first_not_of(kWhitespace);
+    return first == std::string::npos ? std::string() : raw.substr(first, raw.find_last_not_of(kWhitespace) + 1 - first);
 }
 
 }  // namespace
@@ -147,15 +174,22 @@ bool FindTaskCalls(const std::string& text, const std::string& pathName, const s
     }
     const std::string& taskName = task->uri.empty() ? pathName : task->uri;
     for (const scripts::TaskExec& exec : task->execs) {
-        const std::string& raw = exec.command.value;
-        const std::size_t first = raw.find_first_not_of(kWhitespace);
-        const std::string command =
-            first == std::string::npos ? std::string() : raw.substr(first, raw.find_last_not_of(kWhitespace) + 1 - first);
+        const std::string command = Trimmed(exec.command.value);
         if (const auto name = LegacyName(command, legacyNames)) {
-            findings.push_back(TaskFinding(text, exec, command, *name, taskName, task->actions));
+            findings.push_back(TaskFinding(text, exec, command, *name, kTaskPlace, taskName, task->actions));
         }
     }
     return true;
+}
+
+void FindPolicyScriptCalls(const std::string& text, const std::vector<std::string>& legacyNames,
+                           std::vector<Finding>& findings) {
+    for (const scripts::TaskExec& exec : scripts::ReadPolicyScripts(text)) {
+        const std::string command = Trimmed(exec.command.value);
+        if (const auto name = LegacyName(command, legacyNames)) {
+            findings.push_back(TaskFinding(text, exec, command, *name, kPolicyPlace, std::string(), 1));
+        }
+    }
 }
 
 std::string TaskNameFromPath(const std::filesystem::path& path) {

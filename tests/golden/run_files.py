@@ -395,6 +395,41 @@ def task_files_are_read_in_both_encodings_and_never_written(run):
 
 
 @check()
+def group_policy_script_lists_are_read_in_both_encodings_and_never_written(run):
+    machine = ("[Startup]\r\n0CmdLine=\\\\corp\\tools\\old.exe\r\n0Parameters=up -F -l C:\\fw\r\n"
+               "1CmdLine=other.cmd\r\n1Parameters=old up\r\n[Shutdown]\r\n0Parameters=ac -L\r\n0CmdLine=OLD\r\n")
+    files = {  # the Group Policy editor's UTF-16 with a mark; an older list in the ANSI code page
+        "Policies/{31B2}/Machine/Scripts/scripts.ini": "\ufeff".encode("utf-16-le") + machine.encode("utf-16-le"),
+        "Policies/{31B2}/User/Scripts/PSSCRIPTS.INI": b"[Logon]\r\n0CmdLine=old.exe\r\n0Parameters=up -x\r\n",
+        "app/scripts.ini": b"[main]\r\nold=up -F\r\n",  # another program's settings: no numbered CmdLine
+    }
+    for name, data in files.items():
+        run.file(name, data)
+    why = ("review: a Group Policy script is changed through the Group Policy editor, never by editing its list; exact "
+           "if the script's Parameters reach it with %SYSTEMDRIVE% and any other variable expanded")
+    expected = f"""./Policies/{{31B2}}/Machine/Scripts/scripts.ini:2:10: {why}
+    0CmdLine=\\\\corp\\tools\\old.exe
+    0Parameters=up -F -l C:\\fw
+    CmdLine:    \\\\corp\\tools\\tolvex.exe
+    Parameters: update flash --type fw --dir C:\\fw --output %SYSTEMDRIVE%\\Vexadyn_Support\\
+./Policies/{{31B2}}/Machine/Scripts/scripts.ini:8:10: {why}
+    0Parameters=ac -L
+    0CmdLine=OLD
+    CmdLine:    tolvex
+    Parameters: update acquire --scope latest --output %SYSTEMDRIVE%\\Vexadyn_Support\\
+./Policies/{{31B2}}/User/Scripts/PSSCRIPTS.INI:2:10: manual: tolvex-legacy refuses it: The parameter: -x is not supported!
+    0CmdLine=old.exe
+    0Parameters=up -x
+3 files, 3 calls: 0 rewrite, 2 review, 1 manual
+"""
+    status, out, errors = run("scan", "--legacy-name", "old", ".")
+    expect((status, errors) == (1, "") and out.decode().replace("\r\n", "\n") == expected, out.decode())
+    status, _, _ = run("fix", "--legacy-name", "old", "--write", ".")
+    for name, data in files.items():
+        expect(status == 1 and run.read(name) == data and not os.path.exists(os.path.join(run.folder, name + ".bak")), name)
+
+
+@check()
 def task_files_named_or_malformed(run):
     good = task([("old", "hb -s --mm-address=A")], uri="\\Job")
     run.file("job", good)  # named without extension: a task by its content
