@@ -55,6 +55,9 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
     } else if (kind == CommandKind::kStartProcess && !afterArgumentList && found.names.IsProgramPath(value, match)) {
         found.AddIndirectCall(begin, end, match, valueBegin, kStartProcess);
         reported = true;
+    } else if (kind == CommandKind::kStartProcess && !afterArgumentList && NamesToolVariable(value)) {
+        found.AddIndirectCall(begin, end, NameMatch{}, begin, kStartProcess);
+        reported = true;
     } else if (kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match)) {
         found.AddIndirectCall(begin, end, match, valueBegin, kInvokeExpression);
         reported = true;
@@ -73,6 +76,22 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
     // Open for good, for the next argument only, or not yet.
     const bool lasts = launch.reach == Launchers::Reach::kAll || launch.reach == Launchers::Reach::kAfter;
     launchOpen = kind == CommandKind::kLauncher && (Launchers::Opens(launch, passed) || (launchOpen && lasts));
+}
+
+// $tool, ${tool} or $script:tool, assigned a path naming the program earlier in the file.
+bool PowerShellOtherCommand::NamesToolVariable(std::string_view value) const {
+    if (value.size() < 2 || value[0] != '$') {
+        return false;
+    }
+    std::string_view name = value.substr(1);
+    if (name.size() >= 2 && name.front() == '{' && name.back() == '}') {
+        name = name.substr(1, name.size() - 2);
+    }
+    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ':';
+    });
+    const std::vector<std::string>& known = found.toolVariables;
+    return plain && std::find(known.begin(), known.end(), PowerShellFindings::VariableKey(name)) != known.end();
 }
 
 bool PowerShellOtherCommand::HandsOn(std::string_view value) {
