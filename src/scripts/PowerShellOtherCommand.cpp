@@ -52,11 +52,9 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
     NameMatch match;
     if (reported) {
         // One finding a command.
-    } else if (kind == CommandKind::kStartProcess && !afterArgumentList && found.names.IsProgramPath(value, match)) {
-        found.AddIndirectCall(begin, end, match, valueBegin, kStartProcess);
-        reported = true;
-    } else if (kind == CommandKind::kStartProcess && !afterArgumentList && NamesToolVariable(value)) {
-        found.AddIndirectCall(begin, end, NameMatch{}, begin, kStartProcess);
+    } else if (StartsProgram(value, match)) {
+        // A variable shows no name: the finding stands at the argument.
+        found.AddIndirectCall(begin, end, match, match.fileEnd > 0 ? valueBegin : begin, kStartProcess);
         reported = true;
     } else if (kind == CommandKind::kInvokeExpression && found.names.FindMention(value, 0, match)) {
         found.AddIndirectCall(begin, end, match, valueBegin, kInvokeExpression);
@@ -76,6 +74,13 @@ void PowerShellOtherCommand::NoteRun(std::size_t begin, std::size_t end, std::si
     // Open for good, for the next argument only, or not yet.
     const bool lasts = launch.reach == Launchers::Reach::kAll || launch.reach == Launchers::Reach::kAfter;
     launchOpen = kind == CommandKind::kLauncher && (Launchers::Opens(launch, passed) || (launchOpen && lasts));
+}
+
+// Start-Process's program: a path naming it, or a variable holding one.
+bool PowerShellOtherCommand::StartsProgram(std::string_view value, NameMatch& match) const {
+    match = NameMatch{};
+    return kind == CommandKind::kStartProcess && !afterArgumentList &&
+           (found.names.IsProgramPath(value, match) || NamesToolVariable(value));
 }
 
 // $tool, ${tool} or $script:tool, assigned a path naming the program earlier in the file.

@@ -36,6 +36,8 @@ private:
     // Start-Process, Invoke-Expression and the launchers.
     void NoteRun(std::size_t begin, std::size_t end, std::size_t valueBegin, std::string_view value,
                  const std::string& passed);
+    // Whether `value` is the program Start-Process starts; `match` the name in it, if it shows one.
+    bool StartsProgram(std::string_view value, NameMatch& match) const;
     // Whether `value` is a variable that holds the program's path.
     bool NamesToolVariable(std::string_view value) const;
     // Whether the argument `value` is a command line handed on to a launcher.
