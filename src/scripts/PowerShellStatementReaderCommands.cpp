@@ -107,9 +107,13 @@ std::size_t PowerShellStatementReader::ScanCommand() {
         words.ScanArgumentElement(program, scratch, true);  // "-l${x}" is the command -l$ and {x}
     } else {
         // A redirection where the name starts belongs to the name: "2>&1 x" is the command "2>&1",
-        // whose '&' starts no background job.
-        scan.pos += RedirectionAtNameLength(begin);
-        words.ScanBareword(program, scratch);
+        // whose '&' starts no background job. One that merges a stream is the whole name:
+        // "2>&1old up" runs 2>&1 with the arguments old and up.
+        const std::size_t redirection = RedirectionAtNameLength(begin);
+        scan.pos += redirection;
+        if (redirection != 4 || scan.text.At(begin + 2) != '&') {
+            words.ScanBareword(program, scratch);
+        }
     }
     scan.pos = std::max(scan.pos, begin + 1);  // a name is at least one character: never stay in place
     std::size_t end = scan.pos;
