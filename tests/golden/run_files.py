@@ -431,7 +431,7 @@ def group_policy_script_lists_are_read_in_both_encodings_and_never_written(run):
 
 @check()
 def task_files_named_or_malformed(run):
-    good = task([("old", "hb -s --mm-address=A")], uri="\\Job")
+    good = task([("old", "hb -s --mm-address=A&#xFFFD;")], uri="\\Job")  # the last character XML allows below U+10000
     run.file("job", good)  # named without extension: a task by its content
     run.file("plain", b"old hb -s --mm-address=A\r\n")  # ... or a batch file
     run.file("not-a-task.xml", b'<?xml version="1.0"?>\n<Task xmlns="urn:other"><Exec>old</Exec></Task>')
@@ -446,17 +446,18 @@ def task_files_named_or_malformed(run):
         b"<Exec><Command>old</Command": "line 5: a tag is not closed",
         b"<Exec><Command>old & x</Command></Exec>": "line 5: an & that begins no entity",
         b"<Exec><Command><![CDATA[old</Command></Exec>": "line 5: a CDATA section is not closed",
+        b"<Exec><Command>old</Command>< ></Exec>": "line 5: a < that begins no tag",
     }
     head = task([], utf16=False).split(b"  </Actions>")[0]
     for i, tail in enumerate(malformed):
-        run.file(f"Tasks/bad{i}", head + tail)
+        run.file(f"Tasks/bad{i:02}", head + tail)
     status, out, errors = run("scan", "--legacy-name", "old", "job", "plain", "not-a-task.xml", "Tasks")
     text = out.decode().replace("\r\n", "\n")
     expect(status == 2 and "job:9:16: review:" in text and 'schtasks /change /tn "\\Job" /tr "tolvex update scan --cmm :@A' in text
            and "plain:1:1: rewrite:" in text and text.endswith("2 files, 2 calls: 1 rewrite, 1 review, 0 manual\n"), text)
     expect(errors.splitlines() == ["tolvex-migrate: not-a-task.xml: not a task file that can be read (line 2: the root "
                                    "element is not <Task> in the task namespace)"] +
-           [f"tolvex-migrate: Tasks/bad{i}: not a task file that can be read ({why})"
+           [f"tolvex-migrate: Tasks/bad{i:02}: not a task file that can be read ({why})"
             for i, why in enumerate(malformed.values())], errors)
     # Two % signs together name no variable; with %MT% after them they still reach the tool's line.
     run.file("pct.xml", task([("old", "up -l 5%% -m %MT%")], uri="\\P", utf16=False))
