@@ -213,7 +213,9 @@ int RunMigrateMain(int count, char** arguments) {
         command->add_flag("--strict", options.strict,
                           "Rewrite only calls proved exact from the file alone; leave for review those "
                           "exact only if values the running system holds are plain words");
-        command->add_option("PATH", options.paths, "Script and task files, and folders to search for *.bat, *.cmd, *.ps1, *.psm1 and task files")
+        command->add_option("PATH", options.paths,
+                            "Script and task files, and folders to search for *.bat, *.cmd, *.ps1, *.psm1, task "
+                            "files, scripts.ini and psscripts.ini")
             ->required();
     };
     CLI::App* scan = app.add_subcommand("scan", "Report every call, and what becomes of it");

@@ -189,7 +189,8 @@ def exit_statuses(run):
     expect(status == 0 and out.strip() == b"tolvex-migrate 1.0.0", f"--version: {out!r}")
     expect(b"Usage: tolvex-migrate [OPTIONS] SUBCOMMAND" in run("--help")[1], "--help names the program")
     helped = b" ".join(run("fix", "--help")[1].split())  # CLI11 wraps as it likes
-    for said in (b"Script and task files, and folders to search for *.bat, *.cmd, *.ps1, *.psm1 and task files",
+    for said in (b"Script and task files, and folders to search for *.bat, *.cmd, *.ps1, *.psm1, task files, scripts.ini and "
+                 b"psscripts.ini",
                  b"Rewrite only calls proved exact from the file alone; leave for review those exact only if values "
                  b"the running system holds are plain words", b"default tolvex-legacy", b"Rewrite the scripts in place",
                  b"Keep no FILE.bak copy of a rewritten script"):
