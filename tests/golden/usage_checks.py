@@ -181,6 +181,7 @@ PASSWORD_CALLS = [
     ["hb", "-s", "--MM-Password=Hunt7-case"],
     ["hb--mm-password=Hunt8-keyword"],
     ["co", "--host=H", "--update-args", "--password=Hunt9-word"],
+    ["--proxy-password", "Hunt10-first", "ac"],  # an option before the command word, its value the second word
 ]
 
 
