@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "scripts/AsciiCase.h"
 #include "scripts/Launchers.h"
 
 namespace scripts {
@@ -149,20 +148,22 @@ BatchReader::Step BatchReader::ReadCommandStart(Prefix& prefix) {
     return Step::kAgain;
 }
 
+// The command word as written, without its quotes ("C:\Sys\psexec.exe" is C:\Sys\psexec.exe).
+std::string BatchReader::WordWithoutQuotes() const {
+    std::string written = Source({word.front().begin, word.back().end});
+    written.erase(std::remove(written.begin(), written.end(), '"'), written.end());
+    return written;
+}
+
 // The word starts cmd.exe: by its name, with a folder or quotes (C:\Windows\System32\cmd.exe), or
-// through COMSPEC, which Windows sets to it.
+// through COMSPEC.
 bool BatchReader::NamesCmd(std::string_view keyword) const {
     // Asked of every command: most words are passed over by their lower-case text, where a
     // variable is one byte 0x01.
     if (word.empty() || (keyword.find("cmd") == std::string_view::npos && keyword.find('\x01') == std::string_view::npos)) {
         return false;
     }
-    std::string written = Source({word.front().begin, word.back().end});
-    written.erase(std::remove(written.begin(), written.end(), '"'), written.end());
-    const std::size_t slash = written.find_last_of("\\/");
-    const std::string_view name = std::string_view(written).substr(slash == std::string::npos ? 0 : slash + 1);
-    return EqualsIgnoringCase(name, "cmd") || EqualsIgnoringCase(name, "cmd.exe") ||
-           EqualsIgnoringCase(written, "%comspec%");
+    return Launchers::IsCmd(WordWithoutQuotes());
 }
 
 bool BatchReader::ReadKeyword(Prefix& prefix) {
@@ -265,9 +266,7 @@ void BatchReader::ReadHandedOn(const Prefix& prefix) {
         return;
     }
     const BatchUnit& first = word.front();
-    std::string command = Source({first.begin, word.back().end});
-    command.erase(std::remove(command.begin(), command.end(), '"'), command.end());
-    Launchers::Launch launch = Launchers::Of(command);
+    Launchers::Launch launch = Launchers::Of(WordWithoutQuotes());
     std::size_t begin = lexer.Peek().begin;
     if (launch.reason.empty() && !prefix.viaCmd.empty() && IsChar(first, '"')) {
         // cmd /c "old up": the line in quotes, whose first word is the program cmd runs.
@@ -280,7 +279,7 @@ void BatchReader::ReadHandedOn(const Prefix& prefix) {
     }
     words.SkipCommand();
     const std::string_view rest = text.substr(begin, lexer.Peek().begin - begin);
-    const std::string_view line = begin == first.begin ? rest : Launchers::CommandLine(rest, launch);
+    const std::string_view line = Launchers::CommandLine(rest, launch);
     NameMatch mention;
     if (!mentions.FindMention(line, 0, mention) ||
         (launch.reach == Launchers::Reach::kProgram && !Launchers::InFirstWord(line, mention.nameBegin))) {

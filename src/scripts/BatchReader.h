@@ -96,6 +96,7 @@ private:
     bool ReadFor();
     void ReadForSet(bool fileMode, char commandQuote);
     void ReadStart();
+    std::string WordWithoutQuotes() const;
     bool NamesCmd(std::string_view keyword) const;
     bool ReadCmdSwitches(std::string& runSwitch);
     void ReadHandedOn(const Prefix& prefix);

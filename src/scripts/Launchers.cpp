@@ -83,15 +83,31 @@ std::string_view NextWord(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+// The command's file name as written, after its last folder separator.
+std::string_view WrittenName(std::string_view command) {
+    const std::size_t slash = command.find_last_of("\\/");
+    return slash == std::string_view::npos ? command : command.substr(slash + 1);
+}
+
+// The file name without ".exe", as the table names programs.
+std::string_view TableName(std::string_view written) {
+    if (written.size() > 4 && EqualsIgnoringCase(written.substr(written.size() - 4), ".exe")) {
+        written.remove_suffix(4);
+    }
+    return written;
+}
+
 }  // namespace
 
+bool Launchers::IsCmd(std::string_view command) {
+    const std::string_view name = TableName(WrittenName(command));
+    return EqualsIgnoringCase(name, "cmd") || EqualsIgnoringCase(command, "%comspec%") ||
+           EqualsIgnoringCase(command, "$env:comspec");
+}
+
 Launchers::Launch Launchers::Of(std::string_view command) {
-    const std::size_t slash = command.find_last_of("\\/");
-    const std::string_view written = slash == std::string_view::npos ? command : command.substr(slash + 1);
-    std::string_view name = written;
-    if (name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), ".exe")) {
-        name.remove_suffix(4);
-    }
+    const std::string_view written = WrittenName(command);
+    const std::string_view name = TableName(written);
     for (const Entry& entry : kLaunchers) {
         // The length first: this is asked of every command of a script.
         if (name.size() == entry.name.size() && EqualsIgnoringCase(name, entry.name)) {
@@ -117,7 +133,7 @@ bool Launchers::Opens(const Launch& launch, std::string_view argument) {
 }
 
 std::string_view Launchers::CommandLine(std::string_view arguments, const Launch& launch) {
-    if (launch.reach == Reach::kAll) {
+    if (launch.reach == Reach::kAll || launch.after.empty()) {
         return arguments;
     }
     const std::size_t end = WordEnd(arguments, launch);

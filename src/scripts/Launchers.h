@@ -34,11 +34,15 @@ public:
     // `command`: the command word as written, with its folder and ".exe" if any.
     static Launch Of(std::string_view command);
 
+    // Whether `command` (as for Of) starts cmd.exe: by its name, with or without folder and
+    // ".exe", or through %COMSPEC% or $env:ComSpec, which Windows sets to it.
+    static bool IsCmd(std::string_view command);
+
     // Whether `argument` is one of the `after` words of `launch`, without regard to case.
     static bool Opens(const Launch& launch, std::string_view argument);
 
     // The part of `arguments` (a batch command's text after its command word) that may hold the
-    // command line: all of it for kAll; what follows the `after` word (looked for as a whole
+    // command line: all of it for kAll or when there is no `after` word; what follows the `after` word (looked for as a whole
     // word), or for kNext and kProgram the one word after it, double quotes keeping blanks
     // inside; empty when the word is not there.
     static std::string_view CommandLine(std::string_view arguments, const Launch& launch);
